@@ -1,0 +1,140 @@
+#include "app/Unit2.h"
+
+#include <commctrl.h>
+
+#include <utility>
+
+#include "app/layout.h"
+#include "app/version.h"
+#include "platform/environment.h"
+
+namespace ferrowin {
+
+namespace {
+
+HFONT MakeFont(int pixelHeight, int weight) {
+  return CreateFontW(-pixelHeight, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif");
+}
+
+constexpr int kWindowWidth = 750;
+constexpr int kWindowHeight = 550;
+constexpr const char* kDesignedCaption = "Marrowby's Ferrowin";
+
+}  // namespace
+
+EnvironmentProbe SystemEnvironment() {
+  return {.readWindowsVersion = ReadWindowsMajorVersion,
+          .probeAdminRights = [] { return ProbeAdminRights("c:\\users\\test.txt"); }};
+}
+
+TfrmMain::TfrmMain(Application& application, FormOptions options)
+    : Form(application), options_(std::move(options)) {}
+
+TfrmMain::~TfrmMain() = default;
+
+void TfrmMain::Create() {
+  Load();
+  FormCreate(this);
+}
+
+void TfrmMain::Load() {
+  font_.Reset(MakeFont(11, FW_NORMAL));
+  boldFont10_.Reset(MakeFont(13, FW_BOLD));
+  boldFont8_.Reset(MakeFont(11, FW_BOLD));
+  CreateFrame(FERROWIN_MAIN_WINDOW_CLASS, kWindowWidth, kWindowHeight);
+  SetCaption(kDesignedCaption);
+  LoadLayout(*this, {static_cast<HFONT>(font_.Get()), static_cast<HFONT>(boldFont10_.Get()),
+                     static_cast<HFONT>(boldFont8_.Get())});
+}
+
+void TfrmMain::Show() {
+  ShowWindow(Handle(), SW_SHOWNORMAL);
+  UpdateWindow(Handle());
+}
+
+// --- Start-up ----------------------------------------------------------------
+
+void TfrmMain::FormCreate(EventSource*) {
+  programVersion = 14;
+  SetCaption(Caption() + " - version " + std::to_string(programVersion));
+  StartVersionCheck();
+  if (options_.firstArgument != "/debug") {
+    for (int i = 0; i < PageControl1.PageCount(); ++i) PageControl1.SetTabVisible(PageControl1.Page(i), false);
+  }
+  PageControl1.SetActivePageIndex(0);
+  CheckEnvironment();
+  if (osMajorVersion != 6) {
+    lblNotWin7.SetVisible(true);
+  } else if (isAdmin) {
+    cmdNext0.SetEnabled(true);
+  } else {
+    lblWin7Admin.SetVisible(true);
+  }
+}
+
+void TfrmMain::CheckEnvironment() {
+  std::uint32_t majorVersion = 0;
+  if (!options_.environment.readWindowsVersion(majorVersion)) {
+    ShowMessage("error while reading windows version info");
+    return;
+  }
+  osMajorVersion = majorVersion;
+  isAdmin = false;
+  isAdmin = options_.environment.probeAdminRights();
+}
+
+void TfrmMain::StartVersionCheck() {}
+
+// --- Navigation --------------------------------------------------------------
+
+void TfrmMain::cmdNext0Click(EventSource*) { PageControl1.SetActivePage(tsProfileList); }
+
+void TfrmMain::cmdBackClick(EventSource*) { PageControl1.SetActivePageIndex(PageControl1.ActivePageIndex() - 1); }
+
+void TfrmMain::FormClose(EventSource*, CloseAction&) { migrationActive = false; }
+
+void TfrmMain::cmdTerminate(EventSource*) { App().Terminate(); }
+
+void TfrmMain::OnClose() {
+  CloseAction action = CloseAction::caHide;
+  FormClose(this, action);
+  if (action != CloseAction::caNone) App().Terminate();
+}
+
+// --- Later steps of the wizard -------------------------------------------------
+
+void TfrmMain::cmdNext6Click(EventSource*) {}
+void TfrmMain::cmdExecuteClick(EventSource*) {}
+void TfrmMain::lbInfectedUserClick(EventSource*) {}
+void TfrmMain::lbNewUserClick(EventSource*) {}
+
+// --- Window plumbing ---------------------------------------------------------
+
+void TfrmMain::ShowMessage(const std::string& text) {
+  if (options_.showMessage) {
+    options_.showMessage(text);
+    return;
+  }
+  Form::ShowMessage(text);
+}
+
+void TfrmMain::OnResize(int clientWidth, int clientHeight) {
+  if (!PageControl1.Handle()) return;  // the frame is sized before its controls exist
+  PageControl1.SetBounds(0, 0, clientWidth, clientHeight);
+  PageControl1.LayoutPages();
+}
+
+void TfrmMain::OnNotify(const NMHDR& notification) {
+  if (notification.hwndFrom == PageControl1.Handle() && notification.code == TCN_SELCHANGE) {
+    PageControl1.OnTabSelected();
+  }
+}
+
+int TfrmMain::DefaultButtonId() const {
+  return PageControl1.ActivePage() == &tsDosCommand ? ids::cmdExecute : 0;
+}
+
+bool TfrmMain::OnAppMessage(UINT, WPARAM, LPARAM) { return false; }
+
+}  // namespace ferrowin

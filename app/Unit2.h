@@ -1,0 +1,137 @@
+// TfrmMain: the program's one window. It keeps the program's state and its
+// event handlers; the handlers read the controls, call an engine, and write
+// the results back.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "app/control_ids.h"
+#include "app/http_client.h"
+#include "platform/controls.h"
+#include "platform/form.h"
+#include "platform/handles.h"
+
+namespace ferrowin {
+
+// What start-up asks of the system. Tests put their own answers here.
+struct EnvironmentProbe {
+  std::function<bool(std::uint32_t& majorVersion)> readWindowsVersion;
+  std::function<bool()> probeAdminRights;
+};
+
+EnvironmentProbe SystemEnvironment();
+
+struct FormOptions {
+  // The first command-line argument; "/debug" keeps the page tabs.
+  std::string firstArgument;
+  EnvironmentProbe environment = SystemEnvironment();
+  // Where the version check looks; empty for no check.
+  std::string versionFileUrl;
+  // Where message boxes go; empty for real modal boxes.
+  std::function<void(const std::string& text)> showMessage;
+};
+
+enum class CloseAction { caNone, caHide, caFree, caMinimize };
+
+#define FERROWIN_COMPONENT(Type, name) Type name{*this, ids::name, #name}
+
+class TfrmMain : public Form {
+ public:
+  TfrmMain(Application& application, FormOptions options);
+  ~TfrmMain() override;
+
+  // Makes the window and every control with its stored settings.
+  void Load();
+  // Load, then FormCreate: the window as the program starts it.
+  void Create();
+  void Show();
+
+  // Components, in their order of declaration.
+  FERROWIN_COMPONENT(PageControl, PageControl1);
+  FERROWIN_COMPONENT(TabSheet, tsWelcome);
+  FERROWIN_COMPONENT(Memo, Memo1);
+  FERROWIN_COMPONENT(Label, lblWin7Admin);
+  FERROWIN_COMPONENT(Label, lblNotWin7);
+  FERROWIN_COMPONENT(Button, cmdNext0);
+  FERROWIN_COMPONENT(Label, lblNewVersion);
+  FERROWIN_COMPONENT(TIdHTTP, IdHTTP1);
+  FERROWIN_COMPONENT(TabSheet, tsProfileList);
+  FERROWIN_COMPONENT(Button, cmdBack6);
+  FERROWIN_COMPONENT(Button, cmdNext6);
+  FERROWIN_COMPONENT(TabSheet, tsDosCommand);
+  FERROWIN_COMPONENT(Memo, memoDosOutput);
+  FERROWIN_COMPONENT(Edit, txtDosCommand);
+  FERROWIN_COMPONENT(Button, cmdExecute);
+  FERROWIN_COMPONENT(TabSheet, tsMagic6);
+  FERROWIN_COMPONENT(Button, cmdBack62);
+  FERROWIN_COMPONENT(Memo, memoRecovery);
+  FERROWIN_COMPONENT(Label, lblOldUser);
+  FERROWIN_COMPONENT(Label, lblNewUser2);
+  FERROWIN_COMPONENT(Label, lblNewUser1);
+  FERROWIN_COMPONENT(Label, lblContactsWarning);
+  FERROWIN_COMPONENT(ListBox, lbInfectedUser);
+  FERROWIN_COMPONENT(ListBox, lbNewUser);
+  FERROWIN_COMPONENT(Edit, txtNewUser);
+  FERROWIN_COMPONENT(CheckBox, chkGiveAdmin);
+  FERROWIN_COMPONENT(Label, lbllblMagic1);
+  FERROWIN_COMPONENT(Label, lblMagic1);
+  FERROWIN_COMPONENT(Label, Label11);
+  FERROWIN_COMPONENT(Label, lblMagic2);
+  FERROWIN_COMPONENT(Label, Label12);
+  FERROWIN_COMPONENT(Label, lblMagic4);
+  FERROWIN_COMPONENT(Label, lblAdjustPermissions);
+  FERROWIN_COMPONENT(Label, lblMagic5);
+  FERROWIN_COMPONENT(Label, lbllblMagic11);
+  FERROWIN_COMPONENT(Label, lblMagic11);
+  FERROWIN_COMPONENT(Shape, Shape1);
+  FERROWIN_COMPONENT(Label, lblFileCount);
+
+  // Event handlers.
+  void FormCreate(EventSource* sender);
+  void FormClose(EventSource* sender, CloseAction& action);
+  void cmdNext0Click(EventSource* sender);
+  void cmdBackClick(EventSource* sender);
+  void cmdNext6Click(EventSource* sender);
+  void cmdTerminate(EventSource* sender);
+  void cmdExecuteClick(EventSource* sender);
+  void lbInfectedUserClick(EventSource* sender);
+  void lbNewUserClick(EventSource* sender);
+
+  // The program's shared state; every field starts at zero, false or empty.
+  bool isAdmin = false;
+  std::uint32_t osMajorVersion = 0;
+  bool migrationActive = false;
+  std::atomic<bool> keepCounting{false};
+  std::string batchFilePath;
+  std::string resultFilePath;
+  std::int32_t fileCount = 0;
+  std::int64_t countedBytes = 0;
+  std::int64_t copiedBytes = 0;
+  bool counterBusy = false;
+  std::int32_t programVersion = 0;
+
+  void ShowMessage(const std::string& text) override;
+
+ protected:
+  void OnClose() override;
+  void OnResize(int clientWidth, int clientHeight) override;
+  void OnNotify(const NMHDR& notification) override;
+  int DefaultButtonId() const override;
+  bool OnAppMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void CheckEnvironment();
+  void StartVersionCheck();
+
+  FormOptions options_;
+  UniqueGdiObject font_;
+  UniqueGdiObject boldFont10_;
+  UniqueGdiObject boldFont8_;
+};
+
+#undef FERROWIN_COMPONENT
+
+}  // namespace ferrowin

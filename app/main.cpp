@@ -1,0 +1,39 @@
+// Entry: create the window, run the message loop until the application ends.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "app/Unit2.h"
+#include "app/version.h"
+#include "platform/application.h"
+#include "platform/text.h"
+
+namespace {
+
+std::string FirstArgument() {
+  int count = 0;
+  LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::string first = (arguments && count > 1) ? ferrowin::Narrow(arguments[1]) : std::string();
+  LocalFree(arguments);
+  return first;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // An empty card reader or optical drive must fail a lookup quietly, not
+  // stop the program with a system "no disk" box.
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  ferrowin::Application application;
+  ferrowin::FormOptions options;
+  options.firstArgument = FirstArgument();
+  options.versionFileUrl = ferrowin::kVersionFileUrl;
+  ferrowin::TfrmMain frmMain(application, std::move(options));
+  frmMain.Create();
+  frmMain.Show();
+  application.Run();
+  return 0;
+}

@@ -1,0 +1,125 @@
+#include "platform/files.h"
+
+#include "platform/text.h"
+
+namespace ferrowin {
+
+namespace {
+
+// CreateDirectory refuses plain paths from MAX_PATH - 12 characters on.
+constexpr size_t kLongPathThreshold = MAX_PATH - 12;
+
+constexpr DWORD kMaskedAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 8 /* volume label */ | FILE_ATTRIBUTE_DIRECTORY;
+
+}  // namespace
+
+DirSearch::DirSearch(std::string_view pattern, DWORD mask) : excluded_(~mask & kMaskedAttributes) {
+  WIN32_FIND_DATAW data;
+  handle_.Reset(FindFirstFileW(Win32Path(pattern).c_str(), &data));
+  if (!handle_) {
+    openError_ = GetLastError();
+    return;
+  }
+  if (Passes(data)) {
+    Take(data);
+    return;
+  }
+  if (!Advance()) openError_ = ERROR_FILE_NOT_FOUND;
+}
+
+bool DirSearch::Passes(const WIN32_FIND_DATAW& data) const { return (data.dwFileAttributes & excluded_) == 0; }
+
+void DirSearch::Take(const WIN32_FIND_DATAW& data) {
+  current_.name = Narrow(data.cFileName);
+  current_.attributes = data.dwFileAttributes;
+  current_.size = static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) |
+                                            data.nFileSizeLow);
+}
+
+bool DirSearch::Advance() {
+  WIN32_FIND_DATAW data;
+  while (handle_ && FindNextFileW(handle_.Get(), &data)) {
+    if (!Passes(data)) continue;
+    Take(data);
+    return true;
+  }
+  handle_.Reset();
+  return false;
+}
+
+std::wstring Win32Path(std::string_view path) {
+  std::wstring wide = Widen(path);
+  if (wide.size() < kLongPathThreshold || wide.starts_with(L"\\\\?\\")) return wide;
+  if (wide.size() >= 3 && wide[1] == L':' && wide[2] == L'\\') return L"\\\\?\\" + wide;
+  if (wide.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + wide.substr(2);
+  return wide;
+}
+
+bool PathIsFile(std::string_view path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(Win32Path(path).c_str(), GetFileExInfoStandard, &data)) return false;
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+  // A DOS date holds 1980 to 2107; outside that range the entry counts as absent.
+  FILETIME local;
+  SYSTEMTIME time;
+  if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) || !FileTimeToSystemTime(&local, &time)) return false;
+  return time.wYear >= 1980 && time.wYear <= 2107;
+}
+
+bool PathIsDirectory(std::string_view path) {
+  DWORD attributes = GetFileAttributesW(Win32Path(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool PathExists(std::string_view path) {
+  return GetFileAttributesW(Win32Path(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool MakeDirectory(std::string_view path) { return CreateDirectoryW(Win32Path(path).c_str(), nullptr) != 0; }
+
+bool MoveEntry(std::string_view from, std::string_view to) {
+  return MoveFileExW(Win32Path(from).c_str(), Win32Path(to).c_str(), 0) != 0;
+}
+
+bool CopyNewFile(std::string_view from, std::string_view to) {
+  const std::wstring target = Win32Path(to);
+  const bool targetExisted = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
+  if (CopyFileW(Win32Path(from).c_str(), target.c_str(), TRUE)) return true;
+  DWORD error = GetLastError();
+  if (targetExisted || error == ERROR_FILE_EXISTS) return false;  // not ours to touch
+  // The target did not exist before this call, so whatever stands there now is
+  // an unfinished copy that a later run would take for a finished one.
+  SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileW(target.c_str());
+  SetLastError(error);
+  return false;
+}
+
+bool CopyReplacingFile(std::string_view from, std::string_view to) {
+  return CopyFileW(Win32Path(from).c_str(), Win32Path(to).c_str(), FALSE) != 0;
+}
+
+bool DeletePath(std::string_view path) { return DeleteFileW(Win32Path(path).c_str()) != 0; }
+
+bool ReadFileBytes(std::string_view path, std::string& bytes) {
+  UniqueFileHandle file(CreateFileW(Win32Path(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  bytes.clear();
+  char buffer[64 * 1024];
+  DWORD read = 0;
+  while (ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
+  return true;
+}
+
+bool WriteFileBytes(std::string_view path, std::string_view bytes) {
+  UniqueFileHandle file(CreateFileW(Win32Path(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  DWORD written = 0;
+  return WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size();
+}
+
+}  // namespace ferrowin

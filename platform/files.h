@@ -1,0 +1,108 @@
+// The file-system primitives every other part of the program is built on.
+// Paths are UTF-8; each call goes to the wide Win32 function, long absolute
+// paths in their \\?\ form, so no name or length is out of reach.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/handles.h"
+
+namespace ferrowin {
+
+// Attribute masks of a directory search. The directory mask passes ordinary
+// files and directories but passes over every hidden, system or volume-label
+// entry; callers test the directory bit themselves.
+inline constexpr DWORD kAllEntriesMask = 63;
+inline constexpr DWORD kDirectoryMask = FILE_ATTRIBUTE_DIRECTORY;
+
+struct DirEntry {
+  std::string name;
+  DWORD attributes = 0;
+  std::int64_t size = 0;
+
+  bool IsDotEntry() const { return name == "." || name == ".."; }
+  bool IsDirectory() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+  bool IsReparsePoint() const { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+  bool IsHiddenSystem() const {
+    const DWORD both = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    return (attributes & both) == both;
+  }
+};
+
+// A directory search over FindFirstFile/FindNextFile, usable in a range-for.
+// The pattern is a folder followed by "*" or "\*". The search closes when the
+// iteration ends or the object goes away, whichever comes first.
+class DirSearch {
+ public:
+  DirSearch(std::string_view pattern, DWORD mask);
+
+  // ERROR_SUCCESS when the search found an entry; otherwise why it found
+  // none (ERROR_FILE_NOT_FOUND / ERROR_PATH_NOT_FOUND for a missing folder).
+  DWORD OpenError() const { return openError_; }
+
+  class Iterator {
+   public:
+    using value_type = DirEntry;
+    using difference_type = std::ptrdiff_t;
+    Iterator() = default;
+    explicit Iterator(DirSearch* search) : search_(search) {}
+    const DirEntry& operator*() const { return search_->current_; }
+    const DirEntry* operator->() const { return &search_->current_; }
+    Iterator& operator++() {
+      if (!search_->Advance()) search_ = nullptr;
+      return *this;
+    }
+    bool operator==(const Iterator& other) const { return search_ == other.search_; }
+
+   private:
+    DirSearch* search_ = nullptr;
+  };
+
+  Iterator begin() { return handle_ ? Iterator(this) : Iterator(); }
+  Iterator end() { return Iterator(); }
+
+ private:
+  bool Passes(const WIN32_FIND_DATAW& data) const;
+  bool Advance();
+  void Take(const WIN32_FIND_DATAW& data);
+
+  UniqueFindHandle handle_;
+  DWORD excluded_ = 0;
+  DWORD openError_ = ERROR_SUCCESS;
+  DirEntry current_;
+};
+
+// The path as the wide Win32 calls want it: \\?\ is put in front of long
+// absolute paths, which then pass the 260-character limit.
+std::wstring Win32Path(std::string_view path);
+
+// True for an existing entry that is not a directory and whose last-write time,
+// in local time, lies within 1980 to 2107; other entries count as absent.
+bool PathIsFile(std::string_view path);
+bool PathIsDirectory(std::string_view path);
+bool PathExists(std::string_view path);
+
+// Creates one level; the parent must exist.
+bool MakeDirectory(std::string_view path);
+
+// One rename; on one volume it carries a whole directory tree at once.
+bool MoveEntry(std::string_view from, std::string_view to);
+
+// Copies a file that must not exist at the target. A copy that fails part-way
+// leaves no partial target behind: the target was this call's own.
+bool CopyNewFile(std::string_view from, std::string_view to);
+
+// Copies a file, replacing the target.
+bool CopyReplacingFile(std::string_view from, std::string_view to);
+
+bool DeletePath(std::string_view path);
+
+// Whole-file reads and writes of raw bytes.
+bool ReadFileBytes(std::string_view path, std::string& bytes);
+bool WriteFileBytes(std::string_view path, std::string_view bytes);
+
+}  // namespace ferrowin

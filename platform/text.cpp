@@ -1,0 +1,98 @@
+#include "platform/text.h"
+
+namespace ferrowin {
+
+namespace {
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool IsTrimmed(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+}  // namespace
+
+std::string LowerCase(std::string_view text) {
+  std::string result(text);
+  for (char& c : result) c = LowerAscii(c);
+  return result;
+}
+
+std::string UpperCase(std::string_view text) {
+  std::string result(text);
+  for (char& c : result) c = UpperAscii(c);
+  return result;
+}
+
+bool SameText(std::string_view a, std::string_view b) { return LowerCase(a) == LowerCase(b); }
+
+std::string Trim(std::string_view text) {
+  size_t first = 0;
+  size_t last = text.size();
+  while (first < last && IsTrimmed(text[first])) ++first;
+  while (last > first && IsTrimmed(text[last - 1])) --last;
+  return std::string(text.substr(first, last - first));
+}
+
+std::vector<std::string> SplitLines(std::string_view text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] != '\r' && text[i] != '\n') {
+      ++i;
+      continue;
+    }
+    lines.emplace_back(text.substr(start, i - start));
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    start = ++i;
+  }
+  if (start < text.size()) lines.emplace_back(text.substr(start));
+  return lines;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) text += "\r\n";
+    text += lines[i];
+  }
+  return text;
+}
+
+bool Contains(std::string_view text, std::string_view part) {
+  return !text.empty() && text.find(part) != std::string_view::npos;
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+std::wstring Widen(std::string_view utf8) {
+  return Widen(utf8, CP_UTF8);
+}
+
+std::wstring Widen(std::string_view bytes, UINT codePage) {
+  if (bytes.empty()) return {};
+  int length = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::wstring result(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), result.data(), length);
+  return result;
+}
+
+std::string Narrow(std::wstring_view utf16, UINT codePage) {
+  if (utf16.empty()) return {};
+  int length = WideCharToMultiByte(codePage, 0, utf16.data(), static_cast<int>(utf16.size()), nullptr, 0,
+                                   nullptr, nullptr);
+  std::string result(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(codePage, 0, utf16.data(), static_cast<int>(utf16.size()), result.data(), length,
+                      nullptr, nullptr);
+  return result;
+}
+
+std::string Narrow(std::wstring_view utf16) { return Narrow(utf16, CP_UTF8); }
+
+std::string ToCodePage(std::string_view utf8, UINT codePage) { return Narrow(Widen(utf8), codePage); }
+
+std::string FromCodePage(std::string_view bytes, UINT codePage) { return Narrow(Widen(bytes, codePage)); }
+
+}  // namespace ferrowin

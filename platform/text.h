@@ -1,0 +1,42 @@
+// Text rules shared by the whole program. Strings are 8-bit UTF-8 inside the
+// program; conversion to UTF-16 happens only at the Win32 call.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ferrowin {
+
+// Case rules map only the ASCII letters A to Z; every other byte is kept.
+std::string LowerCase(std::string_view text);
+std::string UpperCase(std::string_view text);
+bool SameText(std::string_view a, std::string_view b);
+
+// Removes leading and trailing characters whose code is 32 or less.
+std::string Trim(std::string_view text);
+
+// CR LF, a lone CR and a lone LF each end a line; a final line break adds no
+// empty line; an empty text has no lines.
+std::vector<std::string> SplitLines(std::string_view text);
+
+// The lines joined with CR LF between them, none after the last.
+std::string JoinLines(const std::vector<std::string>& lines);
+
+bool Contains(std::string_view text, std::string_view part);
+bool StartsWith(std::string_view text, std::string_view prefix);
+
+std::wstring Widen(std::string_view utf8);
+std::string Narrow(std::wstring_view utf16);
+std::wstring Widen(std::string_view bytes, UINT codePage);
+std::string Narrow(std::wstring_view utf16, UINT codePage);
+
+// Conversions between UTF-8 and a Windows code page (the console's OEM page).
+// Characters the code page lacks become its default character.
+std::string ToCodePage(std::string_view utf8, UINT codePage);
+std::string FromCodePage(std::string_view bytes, UINT codePage);
+
+}  // namespace ferrowin

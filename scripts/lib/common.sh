@@ -1,0 +1,102 @@
+# What the README's commands share: installing what is missing, building,
+# the project's own Wine prefixes, and a virtual display.
+# shellcheck shell=bash
+
+FERROWIN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+FERROWIN_BUILD="$FERROWIN_ROOT/build/windows"
+
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="${WINEPREFIX:-$FERROWIN_ROOT/build/wineprefix}"
+
+ferrowin_say() { printf '\033[1m== %s\033[0m\n' "$*" >&2; }
+
+# Installs the Debian packages that are missing: the cross compiler, CMake,
+# Wine, a virtual display, GoogleTest's sources and the screenshot tools.
+ferrowin_install_deps() {
+  local missing=()
+  command -v cmake >/dev/null || missing+=(cmake)
+  command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=(g++-mingw-w64-x86-64-posix)
+  command -v x86_64-w64-mingw32-windres >/dev/null || missing+=(binutils-mingw-w64-x86-64)
+  command -v wine >/dev/null || missing+=(wine)
+  command -v wine64 >/dev/null || [ -x /usr/lib/wine/wine64 ] || missing+=(wine64)
+  command -v Xvfb >/dev/null || missing+=(xvfb)
+  command -v import >/dev/null || missing+=(imagemagick)
+  command -v xdotool >/dev/null || missing+=(xdotool)
+  command -v flock >/dev/null || missing+=(util-linux)
+  [ -f /usr/src/googletest/CMakeLists.txt ] || missing+=(googletest)
+  [ ${#missing[@]} -eq 0 ] && return 0
+
+  ferrowin_say "installing ${missing[*]}"
+  local sudo=()
+  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  "${sudo[@]}" apt-get update -q
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+ferrowin_build() {
+  ferrowin_say "building"
+  cmake --preset windows >/dev/null
+  cmake --build --preset windows "$@"
+}
+
+# Makes $WINEPREFIX on first use: no Z: drive onto the host's root, no other
+# drive letters, and the Wine user's profile folders as plain folders instead
+# of links into the host's home. The Wine user's own profile is hidden, as
+# Windows hides Default and All Users, so c:\users lists only what a test or
+# the demo puts there (and Public).
+ferrowin_prepare_prefix() {
+  mkdir -p "$WINEPREFIX"
+  [ -f "$WINEPREFIX/.ferrowin-ready" ] && return 0
+  (
+    flock 9
+    [ -f "$WINEPREFIX/.ferrowin-ready" ] && exit 0
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+    find "$WINEPREFIX/dosdevices" -maxdepth 1 -name '?:' ! -name 'c:' -exec rm -f {} +
+    local user
+    for user in "$WINEPREFIX/drive_c/users/"*; do
+      [ "$(basename "$user")" = Public ] && continue
+      find "$user" -maxdepth 1 -type l | while read -r link; do rm -f "$link"; mkdir -p "$link"; done
+      wine cmd /c attrib +h "C:\\users\\$(basename "$user")" >/dev/null 2>&1
+    done
+    # On a virtual display there is no window manager: Wine draws the Windows
+    # frame itself, and does not wait for a manager to confirm that a closed
+    # window is gone (two seconds per window otherwise).
+    if [ "${FERROWIN_MANAGED_WINDOWS:-no}" != yes ]; then
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    fi
+    wineserver -w
+    touch "$WINEPREFIX/.ferrowin-ready"
+  ) 9>"$WINEPREFIX.lock"
+}
+
+# Keeps one wineserver alive for the whole run, so each start of a program
+# costs a fraction of a second instead of seconds.
+# Wine's own background processes (services, the desktop) start with the
+# first program and inherit its output; start them here, away from ctest's
+# pipes, or ctest would wait on those pipes for as long as they live.
+ferrowin_start_wineserver() {
+  wineserver -p
+  (cd "$WINEPREFIX/drive_c" && wine cmd /c exit) </dev/null >/dev/null 2>&1
+}
+
+# Starts a private virtual display and points DISPLAY at it.
+ferrowin_start_xvfb() {
+  local display=99
+  while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+  Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  FERROWIN_XVFB_PID=$!
+  local waited=0
+  until [ -e "/tmp/.X11-unix/X$display" ]; do
+    sleep 0.1
+    waited=$((waited + 1))
+    if [ $waited -gt 100 ]; then echo "Xvfb did not start" >&2; return 1; fi
+  done
+  export DISPLAY=":$display"
+}
+
+ferrowin_stop_xvfb() {
+  [ -n "${FERROWIN_XVFB_PID:-}" ] && kill "$FERROWIN_XVFB_PID" 2>/dev/null || true
+}

@@ -1,0 +1,114 @@
+#include "tests/support/host.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+
+#include "platform/files.h"
+#include "platform/text.h"
+
+namespace ferrowin::test {
+
+namespace {
+
+using UnixNameFunction = char*(CDECL*)(LPCWSTR);
+
+UnixNameFunction UnixNameLookup() {
+  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  return reinterpret_cast<UnixNameFunction>(
+      reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_unix_file_name")));
+}
+
+std::string DosDevicesFolder() {
+  // "C:\" maps to ".../dosdevices/c:/"; the letters live beside it.
+  std::string c = HostPath("C:\\");
+  while (!c.empty() && c.back() == '/') c.pop_back();
+  return c.substr(0, c.rfind('/'));
+}
+
+std::string ScratchFolder() {
+  std::string folder = "C:\\ferrowin-host";
+  CreateDirectoryW(Widen(folder).c_str(), nullptr);
+  return folder;
+}
+
+}  // namespace
+
+bool RunningUnderWine() { return UnixNameLookup() != nullptr; }
+
+std::string HostPath(std::string_view windowsPath) {
+  UnixNameFunction lookup = UnixNameLookup();
+  if (!lookup) return {};
+  char* unixName = lookup(Widen(windowsPath).c_str());
+  if (!unixName) return {};
+  std::string result(unixName);
+  HeapFree(GetProcessHeap(), 0, unixName);
+  return result;
+}
+
+std::string ShellQuote(std::string_view text) {
+  std::string quoted = "'";
+  for (char c : text) {
+    if (c == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += c;
+    }
+  }
+  return quoted + "'";
+}
+
+int RunOnHost(std::string_view shellCommand, int timeoutMs) {
+  static std::atomic<int> serial{0};
+  std::string name = ScratchFolder() + "\\" + std::to_string(GetCurrentProcessId()) + "-" +
+                     std::to_string(serial++);
+  std::string script = name + ".sh";
+  std::string status = name + ".status";
+  DeletePath(status);
+  // Wine cannot wait on a host process, so the script leaves its exit status
+  // in a file that we wait for.
+  std::string body = std::string(shellCommand) + "\necho $? > " + ShellQuote(HostPath(status) + ".tmp") +
+                     " && mv " + ShellQuote(HostPath(status) + ".tmp") + " " + ShellQuote(HostPath(status)) + "\n";
+  if (!WriteFileBytes(script, body)) return -1;
+
+  // Wine runs a host program given its path in the \\?\unix\ namespace.
+  std::wstring commandLine = Widen("\\\\?\\unix\\bin\\sh " + HostPath(script));
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return -1;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+
+  std::string result;
+  for (int waited = 0; waited <= timeoutMs; waited += 10) {
+    if (ReadFileBytes(status, result) && !result.empty()) break;
+    Sleep(10);
+  }
+  DeletePath(script);
+  DeletePath(status);
+  if (result.empty()) return -1;
+  return std::stoi(result);
+}
+
+bool MapDrive(char letter, std::string_view windowsFolder) {
+  std::string target = HostPath(windowsFolder);
+  std::string link = DosDevicesFolder() + "/" + std::string(1, static_cast<char>(tolower(letter))) + ":";
+  return !target.empty() && RunOnHost("ln -sfn " + ShellQuote(target) + " " + ShellQuote(link)) == 0;
+}
+
+void UnmapDrive(char letter) {
+  std::string link = DosDevicesFolder() + "/" + std::string(1, static_cast<char>(tolower(letter))) + ":";
+  RunOnHost("rm -f " + ShellQuote(link));
+}
+
+MappedDrive::MappedDrive(char letter, std::string_view windowsFolder)
+    : letter_(letter), ok_(MapDrive(letter, windowsFolder)) {}
+
+MappedDrive::~MappedDrive() { UnmapDrive(letter_); }
+
+}  // namespace ferrowin::test

@@ -1,0 +1,44 @@
+// Reaching the Linux host from a test running under Wine: its paths, its
+// shell, and the drive letters of the Wine prefix.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace ferrowin::test {
+
+// True when the test runs under Wine (the only place the host tools exist).
+bool RunningUnderWine();
+
+// The host path of a Windows path ("c:\foo" -> "/.../drive_c/foo").
+std::string HostPath(std::string_view windowsPath);
+
+// Runs a shell command on the host and waits for it, at most the given time.
+// Returns the command's exit status, or -1 when it could not run or did not
+// finish in time.
+int RunOnHost(std::string_view shellCommand, int timeoutMs = 30000);
+
+// Quotes a text for the host shell.
+std::string ShellQuote(std::string_view text);
+
+// Maps a drive letter of the prefix to a Windows folder (D: to Z:), as a
+// second disk; unmapping removes the letter again.
+bool MapDrive(char letter, std::string_view windowsFolder);
+void UnmapDrive(char letter);
+
+// A drive mapping that lasts for one test.
+class MappedDrive {
+ public:
+  MappedDrive(char letter, std::string_view windowsFolder);
+  ~MappedDrive();
+  MappedDrive(const MappedDrive&) = delete;
+  MappedDrive& operator=(const MappedDrive&) = delete;
+  bool Ok() const { return ok_; }
+  std::string Root() const { return std::string(1, letter_) + ":\\"; }
+
+ private:
+  char letter_;
+  bool ok_;
+};
+
+}  // namespace ferrowin::test
