@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/layout.h"
+#include "app/messages.h"
 #include "app/version.h"
 #include "platform/environment.h"
 
@@ -71,6 +72,8 @@ void TfrmMain::FormCreate(EventSource*) {
   } else {
     lblWin7Admin.SetVisible(true);
   }
+  formCreated_ = true;
+  if (versionNoticePending_) ShowNewVersionNotice();
 }
 
 void TfrmMain::CheckEnvironment() {
@@ -84,7 +87,15 @@ void TfrmMain::CheckEnvironment() {
   isAdmin = options_.environment.probeAdminRights();
 }
 
-void TfrmMain::StartVersionCheck() {}
+void TfrmMain::StartVersionCheck() {
+  if (options_.versionFileUrl.empty()) return;
+  TVersionThread::Start(options_.versionFileUrl, programVersion, Handle());
+}
+
+void TfrmMain::ShowNewVersionNotice() {
+  lblNewVersion.SetVisible(true);
+  cmdNext0.SetEnabled(false);
+}
 
 // --- Navigation --------------------------------------------------------------
 
@@ -105,9 +116,14 @@ void TfrmMain::OnClose() {
 // --- Later steps of the wizard -------------------------------------------------
 
 void TfrmMain::cmdNext6Click(EventSource*) {}
-void TfrmMain::cmdExecuteClick(EventSource*) {}
 void TfrmMain::lbInfectedUserClick(EventSource*) {}
 void TfrmMain::lbNewUserClick(EventSource*) {}
+
+// --- Dos Command page ---------------------------------------------------------
+
+void TfrmMain::cmdExecuteClick(EventSource*) {
+  RunConsoleCommand(txtDosCommand.Text(), consoleScreen_, batchFilePath, resultFilePath, options_.commandRunner);
+}
 
 // --- Window plumbing ---------------------------------------------------------
 
@@ -135,6 +151,18 @@ int TfrmMain::DefaultButtonId() const {
   return PageControl1.ActivePage() == &tsDosCommand ? ids::cmdExecute : 0;
 }
 
-bool TfrmMain::OnAppMessage(UINT, WPARAM, LPARAM) { return false; }
+bool TfrmMain::OnAppMessage(UINT message, WPARAM, LPARAM) {
+  switch (message) {
+    case kMsgShowNewVersionNotice:
+      if (formCreated_) {
+        ShowNewVersionNotice();
+      } else {
+        versionNoticePending_ = true;
+      }
+      return true;
+    default:
+      return false;
+  }
+}
 
 }  // namespace ferrowin

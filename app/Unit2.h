@@ -10,6 +10,7 @@
 
 #include "app/control_ids.h"
 #include "app/http_client.h"
+#include "console/account.h"
 #include "platform/controls.h"
 #include "platform/form.h"
 #include "platform/handles.h"
@@ -32,6 +33,7 @@ struct FormOptions {
   std::string versionFileUrl;
   // Where message boxes go; empty for real modal boxes.
   std::function<void(const std::string& text)> showMessage;
+  CommandRunnerSettings commandRunner;
 };
 
 enum class CloseAction { caNone, caHide, caFree, caMinimize };
@@ -125,8 +127,31 @@ class TfrmMain : public Form {
  private:
   void CheckEnvironment();
   void StartVersionCheck();
+  void ShowNewVersionNotice();
+
+  // The window as the console commands see it.
+  class ConsoleScreen : public AccountView {
+   public:
+    explicit ConsoleScreen(TfrmMain& form) : form_(form) {}
+    void SetOutputText(const std::string& text) override { form_.memoDosOutput.SetText(text); }
+    std::vector<std::string> OutputLines() const override { return form_.memoDosOutput.Lines(); }
+    void ShowMessage(const std::string& text) override { form_.ShowMessage(text); }
+    HWND Owner() const override { return form_.Handle(); }
+    void SetAccountStatus(const std::string& text) override { form_.lblMagic1.SetText(text); }
+    void ShowAdminStatus() override { form_.lblMagic11.SetVisible(true); }
+    void SetAdminStatus(const std::string& text) override { form_.lblMagic11.SetText(text); }
+    void AddLogLine(const std::string& line) override { form_.memoRecovery.AddLine(line); }
+
+   private:
+    TfrmMain& form_;
+  };
 
   FormOptions options_;
+  ConsoleScreen consoleScreen_{*this};
+  // The version notice may arrive before FormCreate has finished; it is
+  // applied after, so that it overrides FormCreate's enabling of Next.
+  bool formCreated_ = false;
+  bool versionNoticePending_ = false;
   UniqueGdiObject font_;
   UniqueGdiObject boldFont10_;
   UniqueGdiObject boldFont8_;

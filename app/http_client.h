@@ -27,7 +27,8 @@ class TIdHTTP : public Component {
   // GET of an "http://host[:port]/path" address. True with the body when the
   // server answered 2xx with a well-formed reply of at most MaxBodyLength
   // bytes; false for anything else, redirects included (never followed).
-  bool Get(std::string_view url, std::string& body);
+  // The client keeps no state between requests, so any thread may use it.
+  static bool Get(std::string_view url, std::string& body);
 
   // The request lines sent for an address, each ended by CR LF.
   static std::string RequestFor(std::string_view host, int port, std::string_view path);

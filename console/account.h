@@ -1,0 +1,38 @@
+// Creating the destination account with the system's own console commands:
+// the account itself, no expiry of its password, and optionally membership of
+// the local Administrators group.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "console/command_runner.h"
+
+namespace ferrowin {
+
+// What account provisioning needs of the window besides the command output.
+class AccountView : public ConsoleView {
+ public:
+  // "Create New User Account" status (lblMagic1).
+  virtual void SetAccountStatus(const std::string& text) = 0;
+  // "Make Admin" status (lblMagic11).
+  virtual void ShowAdminStatus() = 0;
+  virtual void SetAdminStatus(const std::string& text) = 0;
+  // A line of the migration log (memoRecovery).
+  virtual void AddLogLine(const std::string& line) = 0;
+};
+
+// Why a name is refused, shown before any command runs.
+extern const char* const kInvalidAccountNameMessage;
+
+// False for a name Windows does not allow for an account: empty, or holding
+// " / \ [ ] : ; | = , + * ? < > or a control character.
+bool IsValidAccountName(std::string_view name);
+
+// Runs the account commands for `name` (already trimmed). Returns false only
+// when the account could not be created at all (refused name, or the create
+// command timed out); the user has been told in a message box.
+bool CreateUserAccount(const std::string& name, bool giveAdmin, AccountView& view, std::string& batchFilePath,
+                       std::string& resultFilePath, const CommandRunnerSettings& settings = {});
+
+}  // namespace ferrowin

@@ -1,0 +1,25 @@
+// Resetting the permissions of moved folders to the inherited ones, with the
+// system's icacls tool, started and not waited for.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace ferrowin {
+
+// The folders reset after a move, relative to the new profile, in order.
+inline constexpr const char* kPermissionFolders[] = {
+    "\\Contacts", "\\Desktop", "\\Documents", "\\Downloads", "\\Favorites",
+    "\\Music",    "\\Pictures", "\\Videos",   "\\AppData\\Roaming", "\\AppData\\Local",
+};
+
+// The icacls parameters for one folder.
+std::string PermissionResetParameters(const std::string& folder);
+
+// Starts icacls for one folder; a failure to start it becomes a log line.
+void ResetPermissions(const std::string& folder, HWND owner,
+                      const std::function<void(const std::string& line)>& addLogLine);
+
+}  // namespace ferrowin
