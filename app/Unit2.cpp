@@ -8,6 +8,8 @@
 #include "app/messages.h"
 #include "app/version.h"
 #include "platform/environment.h"
+#include "platform/files.h"
+#include "profiles/discovery.h"
 
 namespace ferrowin {
 
@@ -99,7 +101,10 @@ void TfrmMain::ShowNewVersionNotice() {
 
 // --- Navigation --------------------------------------------------------------
 
-void TfrmMain::cmdNext0Click(EventSource*) { PageControl1.SetActivePage(tsProfileList); }
+void TfrmMain::cmdNext0Click(EventSource*) {
+  PageControl1.SetActivePage(tsProfileList);
+  DiscoverProfiles();
+}
 
 void TfrmMain::cmdBackClick(EventSource*) { PageControl1.SetActivePageIndex(PageControl1.ActivePageIndex() - 1); }
 
@@ -116,8 +121,52 @@ void TfrmMain::OnClose() {
 // --- Later steps of the wizard -------------------------------------------------
 
 void TfrmMain::cmdNext6Click(EventSource*) {}
-void TfrmMain::lbInfectedUserClick(EventSource*) {}
-void TfrmMain::lbNewUserClick(EventSource*) {}
+
+// --- Profiles ---------------------------------------------------------------
+
+void TfrmMain::DiscoverProfiles() {
+  ProfileLists lists = ferrowin::DiscoverProfiles();
+  lbInfectedUser.SetItems(lists.sources);
+  lbNewUser.SetItems(lists.destinations);
+}
+
+void TfrmMain::lbInfectedUserClick(EventSource*) {
+  lblContactsWarning.SetVisible(false);
+  int index = lbInfectedUser.ItemIndex();
+  if (index < 0) return;
+  std::string profile = ProfileFolder(lbInfectedUser.Item(index));
+  lblContactsWarning.SetVisible(PathIsDirectory(profile + "\\AppData\\Local\\Microsoft\\Windows Live Mail"));
+
+  counter_.Stop();
+  keepCounting = true;
+  counterBusy = true;
+  fileCount = 0;
+  countedBytes = 0;
+  counter_.Start(profile, Handle(), ++countSerial_);
+}
+
+void TfrmMain::OnCountProgress(WPARAM serial, std::int32_t files) {
+  if (serial != countSerial_ || !counterBusy) return;
+  fileCount = files;
+  lblFileCount.SetText(FileCountText(fileCount));
+  lblFileCount.Repaint();
+}
+
+void TfrmMain::OnCountDone(WPARAM serial) {
+  if (serial != countSerial_ || !counterBusy) return;
+  FileTotals totals = counter_.Finish();
+  fileCount = totals.files;
+  countedBytes = totals.bytes;
+  lblFileCount.SetText(FileCountWithSizeText(fileCount, countedBytes));
+  // The copy divides by this for its percentage.
+  countedBytes /= 100;
+  counterBusy = false;
+}
+
+void TfrmMain::lbNewUserClick(EventSource*) {
+  txtNewUser.SetText("");
+  chkGiveAdmin.SetChecked(false);
+}
 
 // --- Dos Command page ---------------------------------------------------------
 
@@ -151,8 +200,14 @@ int TfrmMain::DefaultButtonId() const {
   return PageControl1.ActivePage() == &tsDosCommand ? ids::cmdExecute : 0;
 }
 
-bool TfrmMain::OnAppMessage(UINT message, WPARAM, LPARAM) {
+bool TfrmMain::OnAppMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case kMsgCountProgress:
+      OnCountProgress(wParam, static_cast<std::int32_t>(lParam));
+      return true;
+    case kMsgCountDone:
+      OnCountDone(wParam);
+      return true;
     case kMsgShowNewVersionNotice:
       if (formCreated_) {
         ShowNewVersionNotice();

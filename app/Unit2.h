@@ -10,10 +10,12 @@
 
 #include "app/control_ids.h"
 #include "app/http_client.h"
+#include "app/messages.h"
 #include "console/account.h"
 #include "platform/controls.h"
 #include "platform/form.h"
 #include "platform/handles.h"
+#include "profiles/file_counter.h"
 
 namespace ferrowin {
 
@@ -128,6 +130,9 @@ class TfrmMain : public Form {
   void CheckEnvironment();
   void StartVersionCheck();
   void ShowNewVersionNotice();
+  void DiscoverProfiles();
+  void OnCountProgress(WPARAM serial, std::int32_t files);
+  void OnCountDone(WPARAM serial);
 
   // The window as the console commands see it.
   class ConsoleScreen : public AccountView {
@@ -152,6 +157,10 @@ class TfrmMain : public Form {
   // applied after, so that it overrides FormCreate's enabling of Next.
   bool formCreated_ = false;
   bool versionNoticePending_ = false;
+  // The file count of the selected source; messages of an earlier count,
+  // still queued after it was stopped, carry an older serial and are ignored.
+  BackgroundCount counter_{keepCounting, kMsgCountProgress, kMsgCountDone};
+  WPARAM countSerial_ = 0;
   UniqueGdiObject font_;
   UniqueGdiObject boldFont10_;
   UniqueGdiObject boldFont8_;

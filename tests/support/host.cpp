@@ -106,6 +106,8 @@ void UnmapDrive(char letter) {
   RunOnHost("rm -f " + ShellQuote(link));
 }
 
+void UnmapAllDrives() { RunOnHost("rm -f " + ShellQuote(DosDevicesFolder()) + "/[d-z]:"); }
+
 MappedDrive::MappedDrive(char letter, std::string_view windowsFolder)
     : letter_(letter), ok_(MapDrive(letter, windowsFolder)) {}
 

@@ -25,6 +25,8 @@ std::string ShellQuote(std::string_view text);
 // second disk; unmapping removes the letter again.
 bool MapDrive(char letter, std::string_view windowsFolder);
 void UnmapDrive(char letter);
+// Removes every letter from D: to Z:.
+void UnmapAllDrives();
 
 // A drive mapping that lasts for one test.
 class MappedDrive {

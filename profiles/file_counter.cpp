@@ -1,0 +1,80 @@
+#include "profiles/file_counter.h"
+
+#include "platform/files.h"
+
+namespace ferrowin {
+
+namespace {
+
+// A person sees no more than this; a count posting every tenth file would
+// flood the window on a fast disk.
+constexpr DWORD kProgressIntervalMs = 30;
+
+}  // namespace
+
+std::string FileCountText(std::int32_t files) { return "Files = " + std::to_string(files); }
+
+std::string FileCountWithSizeText(std::int32_t files, std::int64_t bytes) {
+  std::string size;
+  if (bytes < 1000) {
+    size = std::to_string(bytes) + " B";
+  } else if (bytes < 1000000) {
+    size = std::to_string(bytes / 1000) + " KB";
+  } else if (bytes < 1000000000) {
+    size = std::to_string(bytes / 1000000) + " MB";
+  } else {
+    size = std::to_string(bytes / 1000000000) + " GB";
+  }
+  return FileCountText(files) + " (" + size + ")";
+}
+
+void FileCounter::CountFiles(const std::string& folder) {
+  for (const DirEntry& entry : DirSearch(folder + "*", kAllEntriesMask)) {
+    if (!entry.IsDotEntry()) {
+      if (entry.IsDirectory()) {
+        if (!entry.IsReparsePoint()) CountFiles(folder + entry.name + "\\");
+      } else {
+        ++totals_.files;
+        totals_.bytes += entry.size;
+        if (totals_.files % 10 == 0 && onTenthFile_) onTenthFile_(totals_.files);
+      }
+    }
+    if (!keepCounting_) break;
+  }
+}
+
+void FileCounter::CountProfile(const std::string& profileFolder) {
+  for (const char* folder : kCountedFolders) {
+    if (!keepCounting_) break;
+    CountFiles(profileFolder + folder);
+  }
+}
+
+void BackgroundCount::Start(const std::string& profileFolder, HWND window, WPARAM serial) {
+  totals_ = {};
+  thread_ = std::thread([this, profileFolder, window, serial] {
+    DWORD lastPost = GetTickCount() - kProgressIntervalMs;
+    FileCounter counter(keepCounting_, [&](std::int32_t files) {
+      DWORD now = GetTickCount();
+      if (now - lastPost < kProgressIntervalMs) return;
+      lastPost = now;
+      PostMessageW(window, progressMessage_, serial, files);
+    });
+    counter.CountProfile(profileFolder);
+    totals_ = counter.Totals();
+    PostMessageW(window, doneMessage_, serial, 0);
+  });
+}
+
+void BackgroundCount::Stop() {
+  if (!thread_.joinable()) return;
+  keepCounting_ = false;
+  thread_.join();
+}
+
+FileTotals BackgroundCount::Finish() {
+  if (thread_.joinable()) thread_.join();
+  return totals_;
+}
+
+}  // namespace ferrowin

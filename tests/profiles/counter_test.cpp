@@ -1,0 +1,224 @@
+// The file counter: what it counts, what it must not follow, and how the
+// window shows a count that runs beside it.
+#include "profiles/file_counter.h"
+
+#include <gtest/gtest.h>
+
+#include "app/Unit2.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "tests/support/host.h"
+#include "tests/support/machine.h"
+#include "tests/support/tree.h"
+#include "tests/support/window.h"
+
+namespace ferrowin {
+namespace {
+
+using test::MakeDirs;
+using test::TestFolder;
+using test::WriteFile;
+
+constexpr DWORD kHiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+// Many empty files made on the host: far quicker than one by one through Wine.
+void MakeManyFiles(const std::string& folder, int count) {
+  MakeDirs(folder);
+  ASSERT_EQ(test::RunOnHost("cd " + test::ShellQuote(test::HostPath(folder)) + " && seq 1 " + std::to_string(count) +
+                            " | sed 's/^/f/' | xargs touch"),
+            0);
+}
+
+FileTotals Count(const std::string& folder, bool keepGoing = true) {
+  std::atomic<bool> keepCounting{keepGoing};
+  FileCounter counter(keepCounting, nullptr);
+  counter.CountFiles(folder);
+  return counter.Totals();
+}
+
+TEST(FileCountText, ChoosesTheUnitByDecimalTruncation) {
+  EXPECT_EQ(FileCountWithSizeText(0, 0), "Files = 0 (0 B)");
+  EXPECT_EQ(FileCountWithSizeText(1, 999), "Files = 1 (999 B)");
+  EXPECT_EQ(FileCountWithSizeText(1, 1000), "Files = 1 (1 KB)");
+  EXPECT_EQ(FileCountWithSizeText(1, 999999), "Files = 1 (999 KB)");
+  EXPECT_EQ(FileCountWithSizeText(1, 1000000), "Files = 1 (1 MB)");
+  EXPECT_EQ(FileCountWithSizeText(1, 999999999), "Files = 1 (999 MB)");
+  EXPECT_EQ(FileCountWithSizeText(1, 3000000000), "Files = 1 (3 GB)");
+  EXPECT_EQ(FileCountWithSizeText(2345, 5678901234), "Files = 2345 (5 GB)");
+}
+
+TEST(FileCounterTest, CountsHiddenAndSystemFilesInEveryFolder) {
+  TestFolder folder;
+  WriteFile(folder / "a.txt", "1");
+  WriteFile(folder / "b.txt", std::string(10, 'b'));
+  WriteFile(folder / "desktop.ini", std::string(20, 'd'), kHiddenSystem);
+  WriteFile(folder / "sub\\c.txt", std::string(5, 'c'));
+  WriteFile(folder / "hidden\\d.txt", std::string(7, 'd'), FILE_ATTRIBUTE_HIDDEN);
+  SetFileAttributesW(Win32Path(folder / "hidden").c_str(), kHiddenSystem);
+  FileTotals totals = Count(folder.Path() + "\\");
+  EXPECT_EQ(totals.files, 5);
+  EXPECT_EQ(totals.bytes, 43);
+  EXPECT_EQ(Count(folder / "missing\\").files, 0);
+}
+
+TEST(FileCounterTest, AddsSizesBeyondTwoAndFourGigabytesInFull) {
+  TestFolder folder;
+  ASSERT_TRUE(test::MakeSparseFile(folder / "disk.vhd", 3000000000));
+  ASSERT_TRUE(test::MakeSparseFile(folder / "backup.bin", 5LL * 1024 * 1024 * 1024));
+  FileTotals totals = Count(folder.Path() + "\\");
+  EXPECT_EQ(totals.files, 2);
+  EXPECT_EQ(totals.bytes, 3000000000LL + 5LL * 1024 * 1024 * 1024);
+  EXPECT_EQ(FileCountWithSizeText(totals.files, totals.bytes), "Files = 2 (8 GB)");
+}
+
+TEST(FileCounterTest, DoesNotFollowLinksOutOfTheFolderOrBackIntoIt) {
+  TestFolder folder;
+  WriteFile(folder / "Documents\\letter.txt", "abc");
+  WriteFile(folder / "Elsewhere\\secret.txt", "not in the profile");
+  // One link back to its own parent (as "Application Data" does), one out of the tree.
+  ASSERT_TRUE(test::MakeHostSymlink(folder / "Documents\\Application Data", ".."));
+  ASSERT_TRUE(test::MakeHostSymlink(folder / "Documents\\Outside", test::HostPath(folder / "Elsewhere")));
+  ASSERT_TRUE(test::AttributesOf(folder / "Documents\\Outside") & FILE_ATTRIBUTE_REPARSE_POINT);
+  FileTotals totals = Count(folder / "Documents\\");
+  EXPECT_EQ(totals.files, 1);
+  EXPECT_EQ(totals.bytes, 3);
+}
+
+TEST(FileCounterTest, ReportsEveryTenthFileAndStopsWhenToldTo) {
+  TestFolder folder;
+  MakeManyFiles(folder / "many", 25);
+  std::atomic<bool> keepCounting{true};
+  std::vector<std::int32_t> reported;
+  FileCounter counter(keepCounting, [&](std::int32_t files) { reported.push_back(files); });
+  counter.CountFiles(folder / "many\\");
+  EXPECT_EQ(reported, (std::vector<std::int32_t>{10, 20}));
+  EXPECT_EQ(counter.Totals().files, 25);
+
+  // Stopped, a count takes the entry at hand and no more.
+  EXPECT_EQ(Count(folder / "many\\", false).files, 0);
+  std::atomic<bool> stopAtTwelve{true};
+  FileCounter stopping(stopAtTwelve, [&](std::int32_t files) {
+    if (files == 10) stopAtTwelve = false;
+  });
+  stopping.CountFiles(folder / "many\\");
+  EXPECT_EQ(stopping.Totals().files, 10);
+}
+
+TEST(FileCounterTest, CountsTheTwelveCarriedFoldersOfAProfileOnly) {
+  TestFolder profile;
+  for (const char* folder : kCountedFolders) WriteFile(profile.Path() + folder + "file.dat", "xy");
+  WriteFile(profile / "AppData\\Local\\Temp\\cache.tmp", "not carried");
+  WriteFile(profile / "Saved Games\\save.dat", "not carried");
+  std::atomic<bool> keepCounting{true};
+  FileCounter counter(keepCounting, nullptr);
+  counter.CountProfile(profile.Path());
+  EXPECT_EQ(counter.Totals().files, 12);
+  EXPECT_EQ(counter.Totals().bytes, 24);
+}
+
+class CounterInTheWindow : public test::WindowTest {
+ protected:
+  TfrmMain& OpenProfileList() {
+    TfrmMain& form = CreateForm();
+    EXPECT_TRUE(test::Click(form.cmdNext0));
+    return form;
+  }
+
+  int IndexOf(const ListBox& list, const std::string& item) {
+    std::vector<std::string> items = list.Items();
+    auto found = std::find(items.begin(), items.end(), item);
+    return found == items.end() ? -1 : static_cast<int>(found - items.begin());
+  }
+
+  bool CountDone(TfrmMain& form) {
+    return PumpUntil([&] { return !form.counterBusy; });
+  }
+
+  test::CleanMachine machine;
+};
+
+TEST_F(CounterInTheWindow, ShowsCountAndSizeAndKeepsAHundredthForTheCopy) {
+  WriteFile("c:\\users\\Alice\\Documents\\report.doc", std::string(1500, 'r'));
+  WriteFile("c:\\users\\Alice\\Desktop\\desktop.ini", std::string(500, 'i'), kHiddenSystem);
+  WriteFile("c:\\users\\Alice\\AppData\\Local\\Microsoft\\Windows Live Mail\\mail.eml", std::string(1000, 'm'));
+  TfrmMain& form = OpenProfileList();
+  test::Select(form.lbInfectedUser, IndexOf(form.lbInfectedUser, "Alice"));
+  EXPECT_TRUE(form.counterBusy);
+  EXPECT_TRUE(form.keepCounting);
+  ASSERT_TRUE(CountDone(form));
+  EXPECT_EQ(form.lblFileCount.Text(), "Files = 3 (3 KB)");
+  EXPECT_EQ(form.fileCount, 3);
+  EXPECT_EQ(form.countedBytes, 30);
+  EXPECT_TRUE(form.keepCounting);  // only a migration clears it
+  EXPECT_TRUE(form.lblContactsWarning.Visible());
+}
+
+TEST_F(CounterInTheWindow, CountsAFullPathSourceOnItsOwnDrive) {
+  std::string d = machine.AddDrive('d');
+  WriteFile(d + "users\\Dan\\Music\\song.mp3", std::string(999, 's'));
+  TfrmMain& form = OpenProfileList();
+  test::Select(form.lbInfectedUser, IndexOf(form.lbInfectedUser, "d:\\users\\Dan"));
+  EXPECT_FALSE(form.lblContactsWarning.Visible());
+  ASSERT_TRUE(CountDone(form));
+  EXPECT_EQ(form.lblFileCount.Text(), "Files = 1 (999 B)");
+  EXPECT_EQ(form.countedBytes, 9);
+}
+
+TEST_F(CounterInTheWindow, WithNothingSelectedOnlyTheWarningIsHidden) {
+  MakeDirs("c:\\users\\Alice\\AppData\\Local\\Microsoft\\Windows Live Mail");
+  TfrmMain& form = OpenProfileList();
+  test::Select(form.lbInfectedUser, IndexOf(form.lbInfectedUser, "Alice"));
+  ASSERT_TRUE(CountDone(form));
+  ASSERT_TRUE(form.lblContactsWarning.Visible());
+  std::string label = form.lblFileCount.Text();
+  test::Select(form.lbInfectedUser, -1);
+  EXPECT_FALSE(form.lblContactsWarning.Visible());
+  EXPECT_FALSE(form.counterBusy);
+  EXPECT_EQ(form.lblFileCount.Text(), label);
+}
+
+TEST_F(CounterInTheWindow, ShowsProgressWhileCountingAndAnswersMeanwhile) {
+  MakeManyFiles("c:\\users\\Big\\Documents", 40000);
+  TfrmMain& form = OpenProfileList();
+  test::Select(form.lbInfectedUser, IndexOf(form.lbInfectedUser, "Big"));
+  bool sawProgress = false;
+  ASSERT_TRUE(PumpUntil([&] {
+    std::string text = form.lblFileCount.Text();
+    if (form.counterBusy && StartsWith(text, "Files = ") && !Contains(text, "(")) {
+      sawProgress = true;
+      EXPECT_EQ(std::stoi(text.substr(8)) % 10, 0) << text;
+    }
+    return !form.counterBusy;
+  }, 60000));
+  EXPECT_TRUE(sawProgress);
+  EXPECT_EQ(form.lblFileCount.Text(), "Files = 40000 (0 B)");
+}
+
+TEST_F(CounterInTheWindow, AnotherSourceClickedDuringACountStartsOverFromZero) {
+  MakeManyFiles("c:\\users\\Big\\Documents", 40000);
+  WriteFile("c:\\users\\Small\\Pictures\\cat.jpg", std::string(2000, 'c'));
+  TfrmMain& form = OpenProfileList();
+  test::Select(form.lbInfectedUser, IndexOf(form.lbInfectedUser, "Big"));
+  ASSERT_TRUE(PumpUntil([&] { return form.fileCount > 0 || !form.counterBusy; }, 60000));
+  test::Select(form.lbInfectedUser, IndexOf(form.lbInfectedUser, "Small"));
+  ASSERT_TRUE(CountDone(form));
+  EXPECT_EQ(form.fileCount, 1);
+  EXPECT_EQ(form.countedBytes, 20);
+  EXPECT_EQ(form.lblFileCount.Text(), "Files = 1 (2 KB)");
+  // Whatever the first count had still queued changes nothing now.
+  app.ProcessMessages();
+  EXPECT_EQ(form.fileCount, 1);
+  EXPECT_EQ(form.lblFileCount.Text(), "Files = 1 (2 KB)");
+}
+
+TEST_F(CounterInTheWindow, ClickingADestinationClearsTheTypedNameAndGiveAdmin) {
+  TfrmMain& form = OpenProfileList();
+  form.txtNewUser.SetText("Bob");
+  form.chkGiveAdmin.SetChecked(true);
+  test::Select(form.lbNewUser, IndexOf(form.lbNewUser, "Public"));
+  EXPECT_EQ(form.txtNewUser.Text(), "");
+  EXPECT_FALSE(form.chkGiveAdmin.Checked());
+}
+
+}  // namespace
+}  // namespace ferrowin

@@ -1,0 +1,51 @@
+#include "tests/support/machine.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "platform/files.h"
+#include "platform/text.h"
+#include "tests/support/host.h"
+#include "tests/support/tree.h"
+
+namespace ferrowin::test {
+
+namespace {
+
+constexpr const char* kDrivesFolder = "C:\\ferrowin-drives";
+
+}  // namespace
+
+void CleanMachine::Reset() {
+  for (const DirEntry& entry : DirSearch("c:\\users\\*", kAllEntriesMask)) {
+    if (entry.IsDotEntry() || entry.name == "Public") continue;
+    if (entry.attributes & FILE_ATTRIBUTE_HIDDEN) continue;  // the Wine user's own profile
+    if (entry.IsDirectory()) {
+      RemoveTree("c:\\users\\" + entry.name);
+    } else {
+      SetFileAttributesW(Win32Path("c:\\users\\" + entry.name).c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeletePath("c:\\users\\" + entry.name);
+    }
+  }
+  for (const DirEntry& entry : DirSearch("c:\\windows.old*", kAllEntriesMask)) RemoveTree("c:\\" + entry.name);
+  UnmapAllDrives();
+  RemoveTree(kDrivesFolder);
+}
+
+std::string CleanMachine::AddDrive(char letter) {
+  std::string folder = std::string(kDrivesFolder) + "\\" + std::string(1, letter);
+  MakeDirs(folder);
+  MapDrive(letter, folder);
+  return std::string(1, letter) + ":\\";
+}
+
+std::vector<std::string> InFileSystemOrder(const std::string& folder, const std::vector<std::string>& wanted) {
+  std::vector<std::string> names;
+  for (const DirEntry& entry : DirSearch(folder + "\\*", kAllEntriesMask)) {
+    if (std::find(wanted.begin(), wanted.end(), entry.name) != wanted.end()) names.push_back(entry.name);
+  }
+  return names;
+}
+
+}  // namespace ferrowin::test
