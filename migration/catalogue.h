@@ -1,0 +1,23 @@
+// What a migration carries from one profile to another: the standard data
+// folders, Sticky Notes, the mail stores, Firefox's bookmark backups (put on
+// the new desktop for a manual import) and Chrome's and Edge's bookmarks and
+// history.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "migration/transfer.h"
+
+namespace ferrowin {
+
+// Carries the catalogue from `source` to `destination`, both profile folders
+// ending in a backslash. Resets `copiedBytes` first.
+void MigrateProfileData(const std::string& source, const std::string& destination, TransferView& view,
+                        std::int64_t& copiedBytes, const std::int64_t& countedBytes);
+
+// The bookmark backups of the source's Firefox profile: those of the last
+// profile folder the search returns, or empty when there is none.
+std::string FindFirefoxBookmarkBackups(const std::string& source);
+
+}  // namespace ferrowin

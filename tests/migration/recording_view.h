@@ -1,0 +1,29 @@
+// A transfer view that remembers what the window would have shown.
+#pragma once
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "migration/transfer.h"
+
+namespace ferrowin::test {
+
+class RecordingView : public TransferView {
+ public:
+  void SetStatus(const std::string& text) override { statuses.push_back(text); }
+  void AddLogLine(const std::string& line) override { log.push_back(line); }
+  void LetMessagesThrough() override { ++pumps; }
+  void Repaint() override { ++repaints; }
+
+  int StatusCount(const std::string& text) const {
+    return static_cast<int>(std::count(statuses.begin(), statuses.end(), text));
+  }
+
+  std::vector<std::string> statuses;
+  std::vector<std::string> log;
+  int pumps = 0;
+  int repaints = 0;
+};
+
+}  // namespace ferrowin::test

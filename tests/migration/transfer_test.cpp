@@ -1,0 +1,242 @@
+// Moving and copying real trees under Wine: the source on C: (moved) or on a
+// second drive (copied), with collisions, failures and links.
+#include "migration/transfer.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/files.h"
+#include "tests/migration/recording_view.h"
+#include "tests/support/host.h"
+#include "tests/support/machine.h"
+#include "tests/support/tree.h"
+
+namespace ferrowin {
+namespace {
+
+using test::ListTree;
+using test::MakeDirs;
+using test::ReadWholeFile;
+using test::TestFolder;
+using test::WriteFile;
+
+constexpr DWORD kHiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+class Transfer : public ::testing::Test {
+ protected:
+  void Move(const std::string& from, const std::string& to) {
+    FolderTransfer(view, copiedBytes, countedBytes).TransferFolder(from + "\\", to + "\\");
+  }
+  void Copy(const std::string& from, const std::string& to) {
+    FolderTransfer(view, copiedBytes, countedBytes).TransferFolder(from + "\\", to + "\\");
+  }
+
+  test::RecordingView view;
+  std::int64_t copiedBytes = 0;
+  std::int64_t countedBytes = 0;
+};
+
+TEST(TransferMode, DriveCMovesEverythingElseCopies) {
+  EXPECT_TRUE(IsMoveMode("c:\\users\\Alice\\"));
+  EXPECT_TRUE(IsMoveMode("C:\\windows.old\\users\\Carol\\"));
+  EXPECT_FALSE(IsMoveMode("d:\\users\\Dan\\"));
+  EXPECT_FALSE(IsMoveMode(""));
+}
+
+// --- Move mode ---------------------------------------------------------------
+
+using MoveMode = Transfer;
+
+TEST_F(MoveMode, AMissingSubTreeArrivesWithOneRename) {
+  TestFolder source, destination;
+  WriteFile(source / "Projects\\plan.txt", "plan");
+  WriteFile(source / "Projects\\old\\2019\\notes.txt", "notes");
+  MakeDirs(destination.Path());
+  Move(source.Path(), destination.Path());
+  EXPECT_EQ(ListTree(destination.Path()), (std::vector<std::string>{"Projects\\", "Projects\\old\\",
+                                                                    "Projects\\old\\2019\\",
+                                                                    "Projects\\old\\2019\\notes.txt",
+                                                                    "Projects\\plan.txt"}));
+  EXPECT_TRUE(ListTree(source.Path()).empty());
+  EXPECT_EQ(view.StatusCount("Recovering: Projects"), 1);
+  EXPECT_EQ(view.statuses.size(), 1u);  // nothing inside was touched one by one
+  EXPECT_TRUE(view.log.empty());
+  EXPECT_GE(view.pumps, 1);
+}
+
+TEST_F(MoveMode, TheDestinationsOwnFilesWinAndTheirTwinsStayBehind) {
+  TestFolder source, destination;
+  WriteFile(source / "Desktop\\list.txt", "from the old profile");
+  WriteFile(source / "Desktop\\new.txt", "carried");
+  WriteFile(destination / "Desktop\\list.txt", "already here");
+  Move(source.Path(), destination.Path());
+  EXPECT_EQ(ReadWholeFile(destination / "Desktop\\list.txt"), "already here");
+  EXPECT_EQ(ReadWholeFile(source / "Desktop\\list.txt"), "from the old profile");
+  EXPECT_EQ(ReadWholeFile(destination / "Desktop\\new.txt"), "carried");
+  EXPECT_FALSE(PathExists(source / "Desktop\\new.txt"));
+  EXPECT_TRUE(view.log.empty());
+}
+
+TEST_F(MoveMode, HiddenSystemAndUnicodeEntriesAndLongPathsAreCarried) {
+  TestFolder source, destination;
+  const std::string unicodeName = "na\xc3\xafve_\xe6\x97\xa5\xe6\x9c\xac.txt";
+  WriteFile(source / "Music\\desktop.ini", "ini", kHiddenSystem);
+  WriteFile(source / ("Music\\" + unicodeName), "unicode");
+  std::string deep = "Music";
+  while (deep.size() < 300) deep += "\\a-long-folder-name-in-a-deep-tree";
+  WriteFile(source / (deep + "\\deep.txt"), "deep");
+  MakeDirs(destination / "Music");
+  Move(source.Path(), destination.Path());
+  EXPECT_EQ(test::AttributesOf(destination / "Music\\desktop.ini") & kHiddenSystem, kHiddenSystem);
+  EXPECT_EQ(ReadWholeFile(destination / ("Music\\" + unicodeName)), "unicode");
+  EXPECT_EQ(ReadWholeFile(destination / (deep + "\\deep.txt")), "deep");
+  EXPECT_TRUE(ListTree(source / "Music").empty());
+  EXPECT_TRUE(view.log.empty());
+}
+
+TEST_F(MoveMode, FailuresAreNamedExceptForDesktopIni) {
+  TestFolder source, destination;
+  WriteFile(source / "desktop.ini", "ini", kHiddenSystem);
+  WriteFile(source / "photo.jpg", "jpg");
+  // The destination folder itself is missing: every rename fails.
+  FolderTransfer(view, copiedBytes, countedBytes).MoveFolderContents(source.Path() + "\\", destination / "gone\\");
+  EXPECT_EQ(view.log, std::vector<std::string>{"ERROR: Cound not move photo.jpg"});
+  EXPECT_TRUE(PathIsFile(source / "photo.jpg"));
+}
+
+// --- Copy mode ---------------------------------------------------------------
+
+class CopyMode : public Transfer {
+ protected:
+  void SetUp() override { drive = machine.AddDrive('d'); }
+  test::CleanMachine machine;
+  std::string drive;
+};
+
+TEST_F(CopyMode, ShowsThePercentageOfTheCountedBytes) {
+  WriteFile(drive + "users\\Alice\\Documents\\first", std::string(50, '1'));
+  WriteFile(drive + "users\\Alice\\Documents\\second", std::string(150, '2'));
+  TestFolder destination;
+  countedBytes = 2;  // a hundredth of the 200 counted
+  Copy(drive + "users\\Alice\\Documents", destination.Path());
+  EXPECT_EQ(view.statuses, (std::vector<std::string>{"0% Recovering: first", "25% Recovering: second"}));
+  EXPECT_EQ(copiedBytes, 200);
+  EXPECT_EQ(ReadWholeFile(destination / "second"), std::string(150, '2'));
+  EXPECT_TRUE(PathIsFile(drive + "users\\Alice\\Documents\\first"));  // copies leave the source alone
+}
+
+TEST_F(CopyMode, WithNothingCountedThePercentageIsZeroAndTheCopyGoesOn) {
+  WriteFile(drive + "src\\a.txt", "aaa");
+  WriteFile(drive + "src\\b.txt", "bbb");
+  TestFolder destination;
+  countedBytes = 0;
+  Copy(drive + "src", destination.Path());
+  EXPECT_EQ(view.statuses, (std::vector<std::string>{"0% Recovering: a.txt", "0% Recovering: b.txt"}));
+  EXPECT_EQ(ListTree(destination.Path()), (std::vector<std::string>{"a.txt", "b.txt"}));
+}
+
+TEST_F(CopyMode, ExistingFilesAreKeptButCountedAndFoldersAreMerged) {
+  WriteFile(drive + "src\\Pictures\\cat.jpg", "new cat");
+  WriteFile(drive + "src\\Pictures\\dog.jpg", "dog");
+  ASSERT_TRUE(test::MakeSparseFile(drive + "src\\Pictures\\disk.vhd", 5LL * 1024 * 1024 * 1024));
+  TestFolder destination;
+  WriteFile(destination / "Pictures\\cat.jpg", "old cat");
+  // The big file is already there, so its size is counted without being copied.
+  ASSERT_TRUE(test::MakeSparseFile(destination / "Pictures\\disk.vhd", 1));
+  Copy(drive + "src", destination.Path());
+  EXPECT_EQ(ReadWholeFile(destination / "Pictures\\cat.jpg"), "old cat");
+  EXPECT_EQ(ReadWholeFile(destination / "Pictures\\dog.jpg"), "dog");
+  EXPECT_EQ(copiedBytes, 7 + 3 + 5LL * 1024 * 1024 * 1024);
+  EXPECT_TRUE(view.log.empty());
+}
+
+TEST_F(CopyMode, HiddenAndSystemEntriesAreCarriedWithTheirAttributes) {
+  WriteFile(drive + "src\\Desktop\\desktop.ini", "ini", kHiddenSystem);
+  MakeDirs(drive + "src\\Secret");
+  SetFileAttributesW(Win32Path(drive + "src\\Secret").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  WriteFile(drive + "src\\Secret\\key.txt", "k", FILE_ATTRIBUTE_HIDDEN);
+  TestFolder destination;
+  Copy(drive + "src", destination.Path());
+  EXPECT_EQ(test::AttributesOf(destination / "Desktop\\desktop.ini") & kHiddenSystem, kHiddenSystem);
+  EXPECT_EQ(ReadWholeFile(destination / "Secret\\key.txt"), "k");
+  EXPECT_TRUE(test::AttributesOf(destination / "Secret\\key.txt") & FILE_ATTRIBUTE_HIDDEN);
+}
+
+TEST_F(CopyMode, AFolderThatCannotBeCreatedIsNamedAndItsFilesAreNotTried) {
+  WriteFile(drive + "src\\Projects\\a.txt", "a");
+  WriteFile(drive + "src\\Projects\\b.txt", "b");
+  WriteFile(drive + "src\\z.txt", "z");
+  TestFolder destination;
+  WriteFile(destination / "Projects", "a file where the folder should go");
+  Copy(drive + "src", destination.Path());
+  EXPECT_EQ(view.log, std::vector<std::string>{"ERROR: Cound not create new folder " + destination / "Projects"});
+  EXPECT_EQ(view.StatusCount("0% Recovering: a.txt"), 0);
+  EXPECT_EQ(ReadWholeFile(destination / "z.txt"), "z");
+}
+
+TEST_F(CopyMode, AFileWhoseNameIsTakenByAFolderIsNamedButDesktopIniIsNot) {
+  WriteFile(drive + "src\\report.doc", "report");
+  WriteFile(drive + "src\\desktop.ini", "ini", kHiddenSystem);
+  TestFolder destination;
+  MakeDirs(destination / "report.doc");
+  MakeDirs(destination / "desktop.ini");
+  Copy(drive + "src", destination.Path());
+  EXPECT_EQ(view.log, std::vector<std::string>{"ERROR: Cound not copy report.doc"});
+  EXPECT_EQ(copiedBytes, 6 + 3);
+}
+
+TEST_F(CopyMode, UnicodeNamesAndLongPathsAreCarried) {
+  const std::string unicodeName = "\xd0\x9e\xd1\x82\xd1\x87\xd1\x91\xd1\x82 \xe6\x97\xa5\xe6\x9c\xac.docx";
+  WriteFile(drive + "src\\" + unicodeName, "unicode");
+  std::string deep = "src";
+  while (deep.size() < 300) deep += "\\another-long-folder-name";
+  WriteFile(drive + deep + "\\deep.txt", "deep");
+  TestFolder destination;
+  Copy(drive + "src", destination.Path());
+  EXPECT_EQ(ReadWholeFile(destination / unicodeName), "unicode");
+  EXPECT_EQ(ReadWholeFile(destination.Path() + deep.substr(3) + "\\deep.txt"), "deep");
+  EXPECT_TRUE(view.log.empty());
+}
+
+TEST_F(CopyMode, LinksAreNotFollowedAndOnlyForeignOnesAreNamed) {
+  WriteFile(drive + "src\\Documents\\letter.txt", "letter");
+  WriteFile(drive + "src\\JunctionTarget\\music.mp3", "mp3");
+  // A link back to its own parent would make an endless tree.
+  ASSERT_TRUE(test::MakeHostSymlink(drive + "src\\Documents\\Loop", ".."));
+  // Windows' own compatibility links are hidden and system.
+  ASSERT_TRUE(test::MakeHostSymlink(drive + "src\\Documents\\My Music", "../JunctionTarget"));
+  SetFileAttributesW(Win32Path(drive + "src\\Documents\\My Music").c_str(), kHiddenSystem);
+  ASSERT_EQ(test::AttributesOf(drive + "src\\Documents\\My Music") & (kHiddenSystem | FILE_ATTRIBUTE_REPARSE_POINT),
+            kHiddenSystem | FILE_ATTRIBUTE_REPARSE_POINT);
+  TestFolder destination;
+  Copy(drive + "src\\Documents", destination.Path());
+  EXPECT_EQ(ListTree(destination.Path()), std::vector<std::string>{"letter.txt"});
+  EXPECT_EQ(view.log, std::vector<std::string>{"ERROR: Did not follow the link " + drive + "src\\Documents\\Loop"});
+}
+
+TEST_F(CopyMode, ACopyThatRunsOutOfSpaceIsNamedAndLeavesNoPartialFile) {
+  WriteFile(drive + "src\\small.txt", "small");
+  WriteFile(drive + "src\\video.mp4", std::string(3 * 1024 * 1024, 'v'));
+  TestFolder destination;
+  std::string mountPoint = test::HostPath(destination.Path());
+  if (test::RunOnHost("mount -t tmpfs -o size=1m tmpfs " + test::ShellQuote(mountPoint)) != 0) {
+    GTEST_SKIP() << "cannot mount a 1 MiB tmpfs here (mounting needs root)";
+  }
+  Copy(drive + "src", destination.Path());
+  std::vector<std::string> left = ListTree(destination.Path());
+  test::RunOnHost("umount " + test::ShellQuote(mountPoint));
+  EXPECT_EQ(view.log, std::vector<std::string>{"ERROR: Cound not copy video.mp4"});
+  EXPECT_EQ(left, std::vector<std::string>{"small.txt"});
+}
+
+TEST_F(CopyMode, RepaintsOnlyAsOftenAsAPersonCanSee) {
+  for (int i = 0; i < 200; ++i) WriteFile(drive + "src\\f" + std::to_string(i), "x");
+  TestFolder destination;
+  Copy(drive + "src", destination.Path());
+  EXPECT_EQ(view.statuses.size(), 200u);
+  EXPECT_GE(view.pumps, 200);
+  EXPECT_GE(view.repaints, 1);
+  EXPECT_LT(view.repaints, 100);
+}
+
+}  // namespace
+}  // namespace ferrowin
