@@ -118,9 +118,6 @@ void TfrmMain::OnClose() {
   if (action != CloseAction::caNone) App().Terminate();
 }
 
-// --- Later steps of the wizard -------------------------------------------------
-
-void TfrmMain::cmdNext6Click(EventSource*) {}
 
 // --- Profiles ---------------------------------------------------------------
 

@@ -12,6 +12,7 @@
 #include "app/http_client.h"
 #include "app/messages.h"
 #include "console/account.h"
+#include "migration/transfer.h"
 #include "platform/controls.h"
 #include "platform/form.h"
 #include "platform/handles.h"
@@ -133,6 +134,10 @@ class TfrmMain : public Form {
   void DiscoverProfiles();
   void OnCountProgress(WPARAM serial, std::int32_t files);
   void OnCountDone(WPARAM serial);
+  void StartMigration();
+  // One slice of the driver's waits: 100 ms, cut short by input so the
+  // window answers at once.
+  static void SleepOneSlice();
 
   // The window as the console commands see it.
   class ConsoleScreen : public AccountView {
@@ -151,8 +156,25 @@ class TfrmMain : public Form {
     TfrmMain& form_;
   };
 
+  // The window as the transfer sees it.
+  class TransferScreen : public TransferView {
+   public:
+    explicit TransferScreen(TfrmMain& form) : form_(form) {}
+    void SetStatus(const std::string& text) override { form_.lblMagic4.SetText(text); }
+    void AddLogLine(const std::string& line) override { form_.memoRecovery.AddLine(line); }
+    void LetMessagesThrough() override { form_.App().ProcessMessages(); }
+    void Repaint() override { form_.Repaint(); }
+
+   private:
+    TfrmMain& form_;
+  };
+
   FormOptions options_;
   ConsoleScreen consoleScreen_{*this};
+  TransferScreen transferScreen_{*this};
+  // True from the start of a migration until the driver returns. Back and
+  // Next during its waits must not start a second one inside the first.
+  bool migrationRunning_ = false;
   // The version notice may arrive before FormCreate has finished; it is
   // applied after, so that it overrides FormCreate's enabling of Next.
   bool formCreated_ = false;

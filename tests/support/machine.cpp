@@ -29,6 +29,11 @@ void CleanMachine::Reset() {
     }
   }
   for (const DirEntry& entry : DirSearch("c:\\windows.old*", kAllEntriesMask)) RemoveTree("c:\\" + entry.name);
+  // Public as a new Wine prefix has it: its five folders, empty.
+  RemoveTree("c:\\users\\Public");
+  for (const char* folder : {"Desktop", "Documents", "Music", "Pictures", "Videos"}) {
+    MakeDirs(std::string("c:\\users\\Public\\") + folder);
+  }
   UnmapAllDrives();
   RemoveTree(kDrivesFolder);
 }

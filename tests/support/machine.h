@@ -21,8 +21,8 @@ class CleanMachine {
   std::string AddDrive(char letter);
 
  private:
-  // Leaves in c:\users only Public and the Wine user's own hidden profile,
-  // no old installation on C:, and no drive letter but C:.
+  // Leaves in c:\users only an empty Public and the Wine user's own hidden
+  // profile, no old installation on C:, and no drive letter but C:.
   static void Reset();
 };
 

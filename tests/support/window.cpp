@@ -51,6 +51,11 @@ bool Click(Control& control) {
   return true;
 }
 
+void PostClick(Control& control) {
+  PostMessageW(GetParent(control.Handle()), WM_COMMAND, MAKEWPARAM(control.Id(), BN_CLICKED),
+               reinterpret_cast<LPARAM>(control.Handle()));
+}
+
 void Select(ListBox& list, int index) {
   list.SetItemIndex(index);
   SendMessageW(GetParent(list.Handle()), WM_COMMAND, MAKEWPARAM(list.Id(), LBN_SELCHANGE),

@@ -44,6 +44,9 @@ class WindowTest : public ::testing::Test {
 // True when the click was delivered.
 bool Click(Control& control);
 
+// The same click, queued: it happens when the window next handles its messages.
+void PostClick(Control& control);
+
 // Selects an item of a list as a click on it does (LBN_SELCHANGE).
 void Select(ListBox& list, int index);
 

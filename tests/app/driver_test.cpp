@@ -1,0 +1,200 @@
+// The migration driver in the real window: validation, the Migrate page's
+// steps, the waits, and the report.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/Unit2.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "tests/support/host.h"
+#include "tests/support/machine.h"
+#include "tests/support/tree.h"
+#include "tests/support/window.h"
+
+namespace ferrowin {
+namespace {
+
+using test::Click;
+using test::MakeDirs;
+using test::WriteFile;
+
+constexpr COLORREF kRed = RGB(255, 0, 0);
+
+class Driver : public test::WindowTest {
+ protected:
+  TfrmMain& OpenProfileList() {
+    TfrmMain& form = CreateForm();
+    EXPECT_TRUE(Click(form.cmdNext0));
+    return form;
+  }
+
+  static void SelectItem(ListBox& list, const std::string& item) {
+    std::vector<std::string> items = list.Items();
+    auto found = std::find(items.begin(), items.end(), item);
+    ASSERT_NE(found, items.end()) << item;
+    test::Select(list, static_cast<int>(found - items.begin()));
+  }
+
+  static std::vector<std::string> Report(const std::string& source, const std::string& name) {
+    return {" ", "Your data has been moved from " + source + " to c:\\users\\" + name + ".",
+            "You may need to adjust some settings such as your home page, ",
+            "desktop background, screensaver, positions of desktop icons, ",
+            "and Outlook / Live Mail SMTP/POP3 settings."};
+  }
+
+  test::CleanMachine machine;
+};
+
+TEST_F(Driver, WithoutASourceTheSourceCaptionTurnsRedUntilTheNextTry) {
+  MakeDirs("c:\\users\\Alice\\Desktop");
+  TfrmMain& form = OpenProfileList();
+  ASSERT_TRUE(Click(form.cmdNext6));
+  EXPECT_EQ(form.lblOldUser.FontColor(), kRed);
+  EXPECT_EQ(form.PageControl1.ActivePage(), &form.tsProfileList);
+
+  // Now with a source but no destination: only the destination caption is red.
+  SelectItem(form.lbInfectedUser, "Alice");
+  ASSERT_TRUE(Click(form.cmdNext6));
+  EXPECT_EQ(form.lblOldUser.FontColor(), Label::kWindowTextColor);
+  EXPECT_EQ(form.lblNewUser1.FontColor(), kRed);
+  EXPECT_EQ(form.PageControl1.ActivePage(), &form.tsProfileList);
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(Driver, ANameThatIsOnlyBlanksCountsAsNoName) {
+  MakeDirs("c:\\users\\Alice\\Desktop");
+  TfrmMain& form = OpenProfileList();
+  SelectItem(form.lbInfectedUser, "Alice");
+  form.txtNewUser.SetText("  \t ");
+  ASSERT_TRUE(Click(form.cmdNext6));
+  EXPECT_EQ(form.lblNewUser1.FontColor(), kRed);
+}
+
+TEST_F(Driver, TheSameNameInAnyCaseIsRefusedAndNothingHappens) {
+  MakeDirs("c:\\users\\Alice\\Desktop");
+  TfrmMain& form = OpenProfileList();
+  SelectItem(form.lbInfectedUser, "Alice");
+  form.txtNewUser.SetText(" aLiCe ");
+  ASSERT_TRUE(Click(form.cmdNext6));
+  EXPECT_EQ(messages, std::vector<std::string>{"The new user account can not have the same name as the old user account"});
+  EXPECT_EQ(form.PageControl1.ActivePage(), &form.tsProfileList);
+  EXPECT_FALSE(form.lblMagic1.Visible());
+  EXPECT_TRUE(form.memoRecovery.Lines().empty());
+}
+
+TEST_F(Driver, ANameWindowsWouldRefuseIsRefusedBeforeAnythingRuns) {
+  MakeDirs("c:\\users\\Alice\\Desktop");
+  TfrmMain& form = OpenProfileList();
+  SelectItem(form.lbInfectedUser, "Alice");
+  form.txtNewUser.SetText("x\" & echo pwned > c:\\pwned.txt & \"");
+  ASSERT_TRUE(Click(form.cmdNext6));
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], kInvalidAccountNameMessage);
+  EXPECT_EQ(form.PageControl1.ActivePage(), &form.tsProfileList);
+  EXPECT_FALSE(PathExists("c:\\pwned.txt"));
+}
+
+TEST_F(Driver, CopiesFromASecondDriveIntoPublicAfterTheCount) {
+  std::string d = machine.AddDrive('d');
+  WriteFile(d + "users\\Dan\\Documents\\taxes.xls", std::string(400, 't'));
+  WriteFile(d + "users\\Dan\\Pictures\\dog.jpg", std::string(600, 'd'));
+  TfrmMain& form = OpenProfileList();
+  SelectItem(form.lbInfectedUser, "d:\\users\\Dan");
+  SelectItem(form.lbNewUser, "Public");
+  form.chkGiveAdmin.SetChecked(true);  // typed after the click: the list's choice unchecks it again
+  ASSERT_TRUE(Click(form.cmdNext6));
+
+  EXPECT_EQ(form.PageControl1.ActivePage(), &form.tsMagic6);
+  EXPECT_FALSE(form.chkGiveAdmin.Checked());
+  EXPECT_FALSE(form.lbllblMagic11.Visible());
+  EXPECT_FALSE(form.lblMagic11.Visible());
+  EXPECT_EQ(form.lblMagic1.Text(), "(PUBLIC folder)");
+  EXPECT_EQ(form.lblMagic2.Text(), "New Folders Detected");
+  EXPECT_EQ(form.lblMagic2.FontColor(), Label::kWindowTextColor);
+  EXPECT_EQ(form.lblMagic4.Text(), "DONE");
+  EXPECT_EQ(form.lblMagic5.Text(), "Not needed");
+  EXPECT_EQ(form.lblMagic11.Text(), "...............");
+  EXPECT_FALSE(form.counterBusy);
+  EXPECT_EQ(form.copiedBytes, 1000);
+  EXPECT_EQ(test::ReadWholeFile("c:\\users\\Public\\Documents\\taxes.xls"), std::string(400, 't'));
+  EXPECT_EQ(test::ReadWholeFile("c:\\users\\Public\\Pictures\\dog.jpg"), std::string(600, 'd'));
+  EXPECT_TRUE(PathIsFile(d + "users\\Dan\\Documents\\taxes.xls"));
+  EXPECT_EQ(form.memoRecovery.Lines(), Report("d:\\users\\Dan\\", "Public"));
+}
+
+TEST_F(Driver, MovesWithinCAndStopsTheCounter) {
+  WriteFile("c:\\users\\Alice\\Music\\song.mp3", "song");
+  WriteFile("c:\\users\\Alice\\Desktop\\list.txt", "alice's");
+  WriteFile("c:\\users\\Public\\Desktop\\list.txt", "public's");
+  TfrmMain& form = OpenProfileList();
+  SelectItem(form.lbInfectedUser, "Alice");
+  form.txtNewUser.SetText("public");
+  ASSERT_TRUE(Click(form.cmdNext6));
+  EXPECT_FALSE(form.keepCounting);
+  EXPECT_EQ(form.lblMagic5.Text(), "DONE");
+  EXPECT_EQ(test::ReadWholeFile("c:\\users\\Public\\Music\\song.mp3"), "song");
+  EXPECT_FALSE(PathExists("c:\\users\\Alice\\Music\\song.mp3"));
+  EXPECT_EQ(test::ReadWholeFile("c:\\users\\Public\\Desktop\\list.txt"), "public's");
+  EXPECT_EQ(test::ReadWholeFile("c:\\users\\Alice\\Desktop\\list.txt"), "alice's");
+  std::vector<std::string> report = Report("c:\\users\\Alice\\", "public");
+  std::vector<std::string> lines = form.memoRecovery.Lines();
+  ASSERT_GE(lines.size(), report.size());
+  EXPECT_EQ(std::vector<std::string>(lines.end() - 5, lines.end()), report);
+}
+
+TEST_F(Driver, BackAndNextDuringAMigrationReturnToItInsteadOfStartingAnother) {
+  std::string d = machine.AddDrive('d');
+  for (int i = 0; i < 20; ++i) WriteFile(d + "users\\Dan\\Documents\\f" + std::to_string(i), "x");
+  TfrmMain& form = OpenProfileList();
+  SelectItem(form.lbInfectedUser, "d:\\users\\Dan");
+  SelectItem(form.lbNewUser, "Public");
+  // Queued now, handled during the migration's own waits and transfer.
+  test::PostClick(form.cmdBack62);
+  test::PostClick(form.cmdNext6);
+  ASSERT_TRUE(Click(form.cmdNext6));
+  EXPECT_EQ(form.PageControl1.ActivePage(), &form.tsMagic6);
+  EXPECT_EQ(form.memoRecovery.Lines(), Report("d:\\users\\Dan\\", "Public"));
+}
+
+// What the "Move Data" status showed while the driver ran, sampled by a timer
+// that fires inside the driver's own waits.
+std::vector<std::string> seenStatuses;
+TfrmMain* watchedForm = nullptr;
+
+void CALLBACK SampleStatus(HWND, UINT, UINT_PTR, DWORD) {
+  if (watchedForm) seenStatuses.push_back(watchedForm->lblMagic4.Text());
+}
+
+TEST_F(Driver, WaitsForTheCounterInCopyModeAndShowsItsProgress) {
+  std::string d = machine.AddDrive('d');
+  // Counted but not carried (no StickyNotes.snt): a long count, a short copy.
+  std::string notes = d + "users\\Dan\\AppData\\Roaming\\Microsoft\\Sticky Notes";
+  WriteFile(d + "users\\Dan\\Documents\\letter.txt", "letter");
+  MakeDirs(notes);
+  ASSERT_EQ(test::RunOnHost("cd " + test::ShellQuote(test::HostPath(notes)) +
+                            " && seq 1 50000 | sed 's/^/f/' | xargs touch"),
+            0);
+  TfrmMain& form = OpenProfileList();
+  SelectItem(form.lbInfectedUser, "d:\\users\\Dan");
+  ASSERT_TRUE(form.counterBusy);
+  SelectItem(form.lbNewUser, "Public");
+  watchedForm = &form;
+  UINT_PTR timer = SetTimer(nullptr, 0, 5, SampleStatus);
+  ASSERT_TRUE(Click(form.cmdNext6));
+  KillTimer(nullptr, timer);
+  watchedForm = nullptr;
+
+  bool sawWait = std::any_of(seenStatuses.begin(), seenStatuses.end(), [](const std::string& text) {
+    return StartsWith(text, "Waiting on file counter... ");
+  });
+  EXPECT_TRUE(sawWait);
+  EXPECT_FALSE(form.counterBusy);
+  EXPECT_EQ(form.fileCount, 50001);
+  EXPECT_EQ(form.lblFileCount.Text(), "Files = 50001 (6 B)");
+  EXPECT_EQ(form.lblMagic4.Text(), "DONE");
+  EXPECT_EQ(test::ReadWholeFile("c:\\users\\Public\\Documents\\letter.txt"), "letter");
+}
+
+}  // namespace
+}  // namespace ferrowin
