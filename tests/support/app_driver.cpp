@@ -1,0 +1,245 @@
+#include "tests/support/app_driver.h"
+
+#include <commctrl.h>
+
+#include "app/control_ids.h"
+#include "platform/text.h"
+
+namespace ferrowin::test {
+
+namespace {
+
+constexpr UINT kSendTimeoutMs = 5000;
+
+LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result);
+  return static_cast<LRESULT>(result);
+}
+
+std::string WindowText(HWND window) {
+  auto length = Send(window, WM_GETTEXTLENGTH);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  auto copied = Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<size_t>(copied));
+  return Narrow(text);
+}
+
+HWND FindChild(HWND parent, int id) {
+  struct Search {
+    int id;
+    HWND found;
+  } search{id, nullptr};
+  EnumChildWindows(
+      parent,
+      [](HWND child, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        if (GetDlgCtrlID(child) != s->id) return TRUE;
+        s->found = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND FindMainWindow(DWORD processId) {
+  for (HWND window = FindWindowW(FERROWIN_MAIN_WINDOW_CLASS, nullptr); window;
+       window = FindWindowExW(nullptr, window, FERROWIN_MAIN_WINDOW_CLASS, nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == processId && IsWindowVisible(window)) return window;
+  }
+  return nullptr;
+}
+
+std::string Directory(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
+
+}  // namespace
+
+std::string BuiltProgramPath() {
+  wchar_t own[MAX_PATH * 4] = {};
+  GetModuleFileNameW(nullptr, own, MAX_PATH * 4);
+  std::string path = Narrow(own);
+  // Wine names a program outside its drives by its host path, "unix\...".
+  if (StartsWith(path, "unix\\")) path = "\\\\?\\" + path;
+  // Tests are built one folder below the program.
+  return Directory(Directory(path)) + "\\ferrowin.exe";
+}
+
+std::string InstalledProgram() {
+  const std::string folder = "C:\\ferrowin-e2e";
+  const std::string program = folder + "\\ferrowin.exe";
+  CreateDirectoryW(Widen(folder).c_str(), nullptr);
+  CopyFileW(Widen(BuiltProgramPath()).c_str(), Widen(program).c_str(), FALSE);
+  return program;
+}
+
+RunningApp::RunningApp(const Launch& launch) {
+  std::wstring commandLine = Widen("\"" + launch.program + "\" " + launch.arguments);
+  std::wstring directory = Widen(Directory(launch.program));
+  std::wstring oldPath;
+  if (!launch.pathPrefix.empty()) {
+    wchar_t buffer[32768] = {};
+    GetEnvironmentVariableW(L"PATH", buffer, 32768);
+    oldPath = buffer;
+    SetEnvironmentVariableW(L"PATH", (Widen(launch.pathPrefix) + L";" + oldPath).c_str());
+  }
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
+                                &startup, &process_);
+  if (!launch.pathPrefix.empty()) SetEnvironmentVariableW(L"PATH", oldPath.c_str());
+  if (!started) return;
+  WaitFor([this] { return (window_ = FindMainWindow(process_.dwProcessId)) != nullptr; });
+}
+
+RunningApp::~RunningApp() {
+  if (!process_.hProcess) return;
+  if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process_.hProcess, 1);
+    WaitForSingleObject(process_.hProcess, 10000);
+  }
+  CloseHandle(process_.hThread);
+  CloseHandle(process_.hProcess);
+}
+
+HWND RunningApp::Control(int id) const { return window_ ? FindChild(window_, id) : nullptr; }
+
+std::string RunningApp::Caption() const { return WindowText(window_); }
+
+std::string RunningApp::Text(int id) const { return WindowText(Control(id)); }
+
+std::vector<std::string> RunningApp::Items(int listId) const {
+  HWND list = Control(listId);
+  std::vector<std::string> items;
+  auto count = Send(list, LB_GETCOUNT);
+  for (LRESULT i = 0; i < count; ++i) {
+    auto length = Send(list, LB_GETTEXTLEN, static_cast<WPARAM>(i));
+    std::wstring item(static_cast<size_t>(length) + 1, L'\0');
+    auto copied = Send(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()));
+    item.resize(static_cast<size_t>(copied));
+    items.push_back(Narrow(item));
+  }
+  return items;
+}
+
+std::vector<std::string> RunningApp::Lines(int memoId) const { return SplitLines(Text(memoId)); }
+
+bool RunningApp::Visible(int id) const { return IsWindowVisible(Control(id)) != 0; }
+
+bool RunningApp::Enabled(int id) const { return IsWindowEnabled(Control(id)) != 0; }
+
+bool RunningApp::Checked(int id) const { return Send(Control(id), BM_GETCHECK) == BST_CHECKED; }
+
+int RunningApp::TabCount() const { return static_cast<int>(Send(Control(ids::PageControl1), TCM_GETITEMCOUNT)); }
+
+int RunningApp::ActivePageId() const {
+  for (int page : {ids::tsWelcome, ids::tsProfileList, ids::tsMagic6, ids::tsDosCommand}) {
+    if (Visible(page)) return page;
+  }
+  return 0;
+}
+
+bool RunningApp::Reachable(HWND control) const {
+  return control && IsWindowVisible(control) && IsWindowEnabled(control) && !FindMessageBox();
+}
+
+bool RunningApp::Click(int id) {
+  HWND control = Control(id);
+  if (!Reachable(control)) return false;
+  // Posted: a click may start work that takes a while (a migration waits).
+  PostMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
+  return true;
+}
+
+bool RunningApp::Select(int listId, const std::string& item) {
+  HWND list = Control(listId);
+  if (!Reachable(list)) return false;
+  std::vector<std::string> items = Items(listId);
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (items[i] != item) continue;
+    Send(list, LB_SETCURSEL, i);
+    PostMessageW(GetParent(list), WM_COMMAND, MAKEWPARAM(listId, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    return true;
+  }
+  return false;
+}
+
+bool RunningApp::Type(int editId, const std::string& text) {
+  HWND edit = Control(editId);
+  if (!Reachable(edit)) return false;
+  std::wstring wide = Widen(text);
+  Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+  return true;
+}
+
+bool RunningApp::SetChecked(int checkBoxId, bool checked) {
+  HWND box = Control(checkBoxId);
+  if (!Reachable(box)) return false;
+  Send(box, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED);
+  return true;
+}
+
+bool RunningApp::PressEnterIn(int controlId) {
+  HWND control = Control(controlId);
+  if (!Reachable(control)) return false;
+  // Through the program's own message loop, as a key press arrives.
+  PostMessageW(control, WM_KEYDOWN, VK_RETURN, 1);
+  PostMessageW(control, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC0000001));
+  return true;
+}
+
+void RunningApp::CloseWindow() { PostMessageW(window_, WM_CLOSE, 0, 0); }
+
+HWND RunningApp::FindMessageBox() const {
+  struct Search {
+    DWORD processId;
+    HWND found;
+  } search{process_.dwProcessId, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        wchar_t className[16] = {};
+        GetClassNameW(window, className, 16);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner != s->processId || lstrcmpW(className, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+        s->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::optional<std::string> RunningApp::WaitForMessageBox(int timeoutMs) const {
+  HWND box = nullptr;
+  if (!WaitFor([&] { return (box = FindMessageBox()) != nullptr; }, timeoutMs)) return std::nullopt;
+  // The message of a message box is its static text control.
+  return WindowText(GetDlgItem(box, 0xFFFF));
+}
+
+bool RunningApp::DismissMessageBox() {
+  HWND box = FindMessageBox();
+  if (!box) return false;
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  return WaitFor([&] { return FindMessageBox() == nullptr; });
+}
+
+bool RunningApp::WaitFor(const std::function<bool()>& condition, int timeoutMs) const {
+  DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start > static_cast<DWORD>(timeoutMs)) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+bool RunningApp::WaitForText(int id, const std::string& text, int timeoutMs) const {
+  return WaitFor([&] { return Text(id) == text; }, timeoutMs);
+}
+
+bool RunningApp::WaitForExit(int timeoutMs) {
+  return process_.hProcess && WaitForSingleObject(process_.hProcess, static_cast<DWORD>(timeoutMs)) == WAIT_OBJECT_0;
+}
+
+}  // namespace ferrowin::test

@@ -1,0 +1,76 @@
+// ferrowin.exe started as a user starts it, and worked from this separate
+// process through its controls, found by their ids.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace ferrowin::test {
+
+// The ferrowin.exe that was built with the tests.
+std::string BuiltProgramPath();
+
+// A copy of it in a folder on C:, where a technician would run it from.
+std::string InstalledProgram();
+
+struct Launch {
+  std::string program = InstalledProgram();
+  std::string arguments;
+  // Folders put in front of the PATH of the program and the commands it runs.
+  std::string pathPrefix;
+};
+
+class RunningApp {
+ public:
+  explicit RunningApp(const Launch& launch);
+  ~RunningApp();
+  RunningApp(const RunningApp&) = delete;
+  RunningApp& operator=(const RunningApp&) = delete;
+
+  // True once the main window is up.
+  bool Started() const { return window_ != nullptr; }
+  HWND Window() const { return window_; }
+  HWND Control(int id) const;
+
+  std::string Caption() const;
+  std::string Text(int id) const;
+  std::vector<std::string> Items(int listId) const;
+  std::vector<std::string> Lines(int memoId) const;
+  bool Visible(int id) const;
+  bool Enabled(int id) const;
+  bool Checked(int id) const;
+  int TabCount() const;
+  int ActivePageId() const;
+
+  // What a user can do: each refuses (false) a control the user could not
+  // reach, one that is hidden or disabled.
+  bool Click(int id);
+  bool Select(int listId, const std::string& item);
+  bool Type(int editId, const std::string& text);
+  bool SetChecked(int checkBoxId, bool checked);
+  bool PressEnterIn(int controlId);
+  void CloseWindow();
+
+  // The program's message box, once one is up: its text; then its OK.
+  std::optional<std::string> WaitForMessageBox(int timeoutMs = 20000) const;
+  bool DismissMessageBox();
+
+  // Waits for a condition in small steps, at most the given time.
+  bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 20000) const;
+  bool WaitForText(int id, const std::string& text, int timeoutMs = 20000) const;
+  bool WaitForExit(int timeoutMs = 20000);
+
+ private:
+  HWND FindMessageBox() const;
+  bool Reachable(HWND control) const;
+
+  PROCESS_INFORMATION process_{};
+  HWND window_ = nullptr;
+};
+
+}  // namespace ferrowin::test
