@@ -16,7 +16,10 @@ constexpr DWORD kMaskedAttributes =
 
 DirSearch::DirSearch(std::string_view pattern, DWORD mask) : excluded_(~mask & kMaskedAttributes) {
   WIN32_FIND_DATAW data;
-  handle_.Reset(FindFirstFileW(Win32Path(pattern).c_str(), &data));
+  // No 8.3 names (nobody reads them) and large batches: a profile holds
+  // hundreds of thousands of entries.
+  handle_.Reset(FindFirstFileExW(Win32Path(pattern).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                 FIND_FIRST_EX_LARGE_FETCH));
   if (!handle_) {
     openError_ = GetLastError();
     return;

@@ -1,0 +1,50 @@
+// What the benchmarks share: a stopwatch, timing host commands, memory.
+#pragma once
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <string>
+
+#include "tests/support/host.h"
+#include "tests/support/tree.h"
+
+namespace ferrowin::bench {
+
+class Stopwatch {
+ public:
+  Stopwatch() { QueryPerformanceCounter(&start_); }
+  double Seconds() const {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart - start_.QuadPart) / static_cast<double>(frequency.QuadPart);
+  }
+
+ private:
+  LARGE_INTEGER start_;
+};
+
+// How long a host shell command takes, measured by the host itself, so the
+// cost of reaching the host from Wine is left out.
+inline double TimeOnHost(const std::string& command) {
+  const std::string result = "C:\\ferrowin-bench-host-time.txt";
+  test::RunOnHost("s=$(date +%s%N); " + command + " >/dev/null 2>&1; e=$(date +%s%N); echo $(( (e - s) / 1000 )) > " +
+                      test::ShellQuote(test::HostPath(result)),
+                  600000);
+  std::string micros = test::ReadWholeFile(result);
+  DeleteFileW(L"C:\\ferrowin-bench-host-time.txt");
+  return micros.empty() ? -1 : std::stod(micros) / 1e6;
+}
+
+inline double PeakMegabytes() {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+  return static_cast<double>(counters.PeakPagefileUsage) / (1024.0 * 1024.0);
+}
+
+inline void Report(const char* what, double value, const char* unit) { std::printf("%-58s %10.3f %s\n", what, value, unit); }
+
+}  // namespace ferrowin::bench

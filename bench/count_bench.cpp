@@ -1,0 +1,120 @@
+// The file counter on a large generated profile: its speed against the
+// host's own tools, and how long the window takes to answer while it counts.
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+#include "app/Unit2.h"
+#include "bench/bench_support.h"
+#include "platform/application.h"
+#include "platform/files.h"
+#include "profiles/file_counter.h"
+#include "tests/support/machine.h"
+#include "tests/support/window.h"
+
+namespace ferrowin::bench {
+namespace {
+
+constexpr int kFolders = 2000;
+constexpr int kFilesPerFolder = 50;
+const char* const kProfile = "c:\\users\\BenchUser";
+
+void GenerateProfile() {
+  std::printf("generating %d files in %d folders...\n", kFolders * kFilesPerFolder, kFolders);
+  const char* tops[] = {"Documents", "Pictures", "Music", "Desktop", "Downloads", "Videos", "Favorites", "Contacts"};
+  std::string script = "cd " + test::ShellQuote(test::HostPath(kProfile)) + " && for i in $(seq 1 " +
+                       std::to_string(kFolders) + "); do ";
+  script += "case $((i % 8)) in ";
+  for (int t = 0; t < 8; ++t) script += std::to_string(t) + ") top=" + tops[t] + ";; ";
+  script += "esac; d=$top/folder$i; mkdir -p $d; (cd $d && seq 1 " + std::to_string(kFilesPerFolder) +
+            " | sed 's/^/file/' | xargs truncate -s $(( (i % 7 + 1) * 1024 ))); done";
+  test::MakeDirs(kProfile);
+  test::RunOnHost(script, 600000);
+  // Some hidden and system files, as profiles have them.
+  for (int i = 1; i <= kFolders; i += 20) {
+    std::string folder = std::string(kProfile) + "\\" + tops[i % 8] + "\\folder" + std::to_string(i);
+    SetFileAttributesW(Win32Path(folder + "\\file1").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  }
+}
+
+double MedianOfThree(const std::function<double()>& run) {
+  double times[3] = {run(), run(), run()};
+  std::sort(times, times + 3);
+  return times[1];
+}
+
+void CompareWithHostTools() {
+  FileTotals totals;
+  double ours = MedianOfThree([&] {
+    std::atomic<bool> keepCounting{true};
+    FileCounter counter(keepCounting, nullptr);
+    Stopwatch watch;
+    counter.CountProfile(kProfile);
+    totals = counter.Totals();
+    return watch.Seconds();
+  });
+  const std::string host = test::ShellQuote(test::HostPath(kProfile));
+  double find = MedianOfThree([&] { return TimeOnHost("find " + host + " -type f | wc -l"); });
+  double du = MedianOfThree([&] { return TimeOnHost("du -sb " + host); });
+  std::printf("counted %d files, %lld bytes\n", totals.files, static_cast<long long>(totals.bytes));
+  Report("count: our counter (median of 3)", ours, "s");
+  Report("count: find -type f | wc -l (host)", find, "s");
+  Report("count: du -sb (host)", du, "s");
+  Report("count: ours / du -sb", ours / du, "x");
+  Report("count: ours / find", ours / find, "x");
+}
+
+// Pings the window every 20 ms from another thread while it counts, and
+// keeps the longest time it took to answer.
+void MeasureResponsiveness() {
+  Application app;
+  FormOptions options;
+  options.environment = test::PassingEnvironment();
+  TfrmMain form(app, options);
+  form.Create();
+  form.Show();
+  app.ProcessMessages();
+  SendMessageW(GetParent(form.cmdNext0.Handle()), WM_COMMAND, MAKEWPARAM(ids::cmdNext0, BN_CLICKED),
+               reinterpret_cast<LPARAM>(form.cmdNext0.Handle()));
+  std::vector<std::string> items = form.lbInfectedUser.Items();
+  int index = static_cast<int>(std::find(items.begin(), items.end(), "BenchUser") - items.begin());
+
+  std::atomic<bool> done{false};
+  double worst = 0;
+  int pings = 0;
+  HWND window = form.Handle();
+  std::thread pinger([&] {
+    while (!done) {
+      Stopwatch watch;
+      DWORD_PTR result = 0;
+      SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+      worst = std::max(worst, watch.Seconds());
+      ++pings;
+      Sleep(20);
+    }
+  });
+  Stopwatch watch;
+  test::Select(form.lbInfectedUser, index);
+  while (form.counterBusy) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    app.ProcessMessages();
+  }
+  double counting = watch.Seconds();
+  done = true;
+  pinger.join();
+  std::printf("window: %s after %d pings\n", form.lblFileCount.Text().c_str(), pings);
+  Report("window: count in the background", counting, "s");
+  Report("window: longest wait for an answer while counting", worst * 1000, "ms");
+}
+
+}  // namespace
+}  // namespace ferrowin::bench
+
+int main() {
+  using namespace ferrowin;
+  test::CleanMachine machine;
+  bench::GenerateProfile();
+  bench::CompareWithHostTools();
+  bench::MeasureResponsiveness();
+  return 0;
+}
