@@ -32,6 +32,15 @@ class TIdHTTP : public Component {
 
   // The request lines sent for an address, each ended by CR LF.
   static std::string RequestFor(std::string_view host, int port, std::string_view path);
+
+  // The parts of an "http://host[:port][/path]" address; the port is 80 and
+  // the path "/" when the address names none.
+  struct Address {
+    std::string host;
+    int port = 80;
+    std::string path;
+  };
+  static bool ParseUrl(std::string_view url, Address& address);
 };
 
 }  // namespace ferrowin
