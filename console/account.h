@@ -24,6 +24,9 @@ class AccountView : public ConsoleView {
 
 // Why a name is refused, shown before any command runs.
 extern const char* const kInvalidAccountNameMessage;
+// Why a name is refused whose letters the console's code page cannot hold:
+// the commands would create an account of another name.
+extern const char* const kUnsupportedAccountNameMessage;
 
 // False for a name Windows does not allow for an account: empty, or holding
 // " / \ [ ] : ; | = , + * ? < > or a control character.

@@ -1,12 +1,120 @@
-// PLACEHOLDER: the command runner is being built.
 #include "console/command_runner.h"
+
+#include <shellapi.h>
+
+#include <cwchar>
+
+#include "platform/files.h"
+#include "platform/text.h"
 
 namespace ferrowin {
 
-std::string GetTempDirectory() { return {}; }
+namespace {
 
-bool RunConsoleCommand(const std::string&, ConsoleView&, std::string&, std::string&, const CommandRunnerSettings&) {
-  return false;
+constexpr const char* kBatchFileName = "vorl-result.bat";
+constexpr const char* kResultFileName = "vorl-result.txt";
+constexpr const char* kCommandFailedMessage = "dos command failed?";
+
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+// The command interpreter reads the batch file in the console's OEM code
+// page. A temporary folder whose name that page cannot spell is named by its
+// short 8.3 form inside the batch, which is plain ASCII.
+std::string FolderForBatch(const std::string& folder) {
+  if (ConsoleCodePageHolds(folder)) return folder;
+  std::wstring wide = Widen(folder);
+  DWORD needed = GetShortPathNameW(wide.c_str(), nullptr, 0);
+  if (needed == 0) return folder;
+  std::wstring shortForm(needed, L'\0');
+  shortForm.resize(GetShortPathNameW(wide.c_str(), shortForm.data(), needed));
+  return Narrow(shortForm);
+}
+
+// The memo shows the batch as it is written, so the lines come first.
+std::string BatchText(const std::string& command, const std::string& folder) {
+  return JoinLines({command + " > " + Quoted(folder + kResultFileName), "del " + Quoted(folder + kBatchFileName)});
+}
+
+void StartBatch(const std::string& batchFilePath, HWND owner) {
+  // Its result is not needed: a batch that never starts is still there at
+  // the end of the wait, which reports it.
+  ShellExecuteW(owner, L"open", Widen(batchFilePath).c_str(), nullptr, nullptr, SW_MINIMIZE);
+}
+
+// True when the batch file is gone, that is, the command has finished.
+bool WaitForBatchToFinish(const std::string& batchFilePath, const CommandRunnerSettings& settings) {
+  for (int check = 0; check < settings.pollLimit && PathIsFile(batchFilePath); ++check) {
+    Sleep(static_cast<DWORD>(settings.pollIntervalMs));
+  }
+  // Judged on the file, not on the count: a batch gone during the last
+  // interval has finished too.
+  return !PathIsFile(batchFilePath);
+}
+
+// The command's standard output as the memo shows it: text up to the first
+// zero byte, converted from the console's page, with CR LF line breaks.
+std::string LoadOutput(const std::string& resultFilePath, UINT codePage) {
+  std::string bytes;
+  if (!ReadFileBytes(resultFilePath, bytes)) {
+    throw CommandOutputUnreadable("The output of the command could not be read from \"" + resultFilePath +
+                                  "\" (Windows error " + std::to_string(GetLastError()) + ").");
+  }
+  if (size_t zero = bytes.find('\0'); zero != std::string::npos) bytes.resize(zero);
+  return JoinLines(SplitLines(FromCodePage(bytes, codePage)));
+}
+
+}  // namespace
+
+UINT ConsoleCodePage() {
+  wchar_t value[16] = {};
+  DWORD size = sizeof value;
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Nls\\CodePage", L"OEMCP",
+                   RRF_RT_REG_SZ, nullptr, value, &size) == ERROR_SUCCESS) {
+    if (UINT page = static_cast<UINT>(wcstoul(value, nullptr, 10))) return page;
+  }
+  return GetOEMCP();
+}
+
+bool ConsoleCodePageHolds(const std::string& text) {
+  const UINT page = ConsoleCodePage();
+  return FromCodePage(ToCodePage(text, page), page) == text;
+}
+
+std::string GetTempDirectory() {
+  std::wstring path(MAX_PATH + 1, L'\0');
+  for (;;) {
+    DWORD length = GetTempPathW(static_cast<DWORD>(path.size()), path.data());
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      return Narrow(path);
+    }
+    path.resize(length + 1);  // longer than the buffer: try again with the size it asked for
+  }
+}
+
+bool RunConsoleCommand(const std::string& command, ConsoleView& view, std::string& batchFilePath,
+                       std::string& resultFilePath, const CommandRunnerSettings& settings) {
+  const UINT consolePage = ConsoleCodePage();
+  const std::string folder = GetTempDirectory();
+  batchFilePath = folder + kBatchFileName;
+  resultFilePath = folder + kResultFileName;
+
+  const std::string batchText = BatchText(command, FolderForBatch(folder));
+  view.SetOutputText(batchText);
+  // A result left by an earlier run must not pass for this command's output.
+  DeletePath(resultFilePath);
+  if (!WriteFileBytes(batchFilePath, ToCodePage(batchText, consolePage))) {
+    view.ShowMessage(kCommandFailedMessage);
+    return false;
+  }
+  StartBatch(batchFilePath, view.Owner());
+  if (!WaitForBatchToFinish(batchFilePath, settings)) {
+    view.ShowMessage(kCommandFailedMessage);
+    return false;
+  }
+  view.SetOutputText(LoadOutput(resultFilePath, consolePage));
+  return true;
 }
 
 }  // namespace ferrowin

@@ -37,14 +37,21 @@ class CommandOutputUnreadable : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The code page in which the command interpreter reads a batch file and the
+// console tools write their redirected output: the system's OEM page. Not
+// GetOEMCP(): our manifest makes that UTF-8 for this process alone.
+UINT ConsoleCodePage();
+// False for a text with characters that page lacks (they would arrive as others).
+bool ConsoleCodePageHolds(const std::string& text);
+
 // The system temporary folder, with its trailing backslash, whatever its length.
 std::string GetTempDirectory();
 
 // Runs one command line. True when the batch file was gone within the poll
 // limit (the command finished) and its output is in the view; false after a
-// time-out, with the message box "dos command failed?" shown. Sets the two
-// paths on every run. Throws CommandOutputUnreadable when the result file
-// cannot be read.
+// time-out, or when the batch file could not be written, with the message box
+// "dos command failed?" shown. Sets the two paths on every run. Throws
+// CommandOutputUnreadable when the result file cannot be read.
 bool RunConsoleCommand(const std::string& command, ConsoleView& view, std::string& batchFilePath,
                        std::string& resultFilePath, const CommandRunnerSettings& settings = {});
 

@@ -1,9 +1,23 @@
-// PLACEHOLDER: the permission reset is being built.
 #include "migration/permissions.h"
+
+#include <shellapi.h>
+
+#include "platform/text.h"
 
 namespace ferrowin {
 
-std::string PermissionResetParameters(const std::string&) { return {}; }
-void ResetPermissions(const std::string&, HWND, const std::function<void(const std::string&)>&) {}
+std::string PermissionResetParameters(const std::string& folder) {
+  return "\"" + folder + "\"" + "  /reset /t /c /l /q";
+}
+
+void ResetPermissions(const std::string& folder, HWND owner,
+                      const std::function<void(const std::string& line)>& addLogLine) {
+  // Not waited for: the resets run on by themselves while the program finishes.
+  auto started = reinterpret_cast<INT_PTR>(ShellExecuteW(owner, L"open", L"icacls",
+                                                         Widen(PermissionResetParameters(folder)).c_str(), nullptr,
+                                                         SW_MINIMIZE));
+  if (started > 32) return;
+  addLogLine("ERROR: while resetting permissions on " + folder + " - " + std::to_string(started));
+}
 
 }  // namespace ferrowin

@@ -1,0 +1,117 @@
+// Our stand-ins for the system's console tools (net, wmic, icacls; built from
+// standin.cpp), set up for one test, and the environment they run in.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tests/support/tree.h"
+
+namespace ferrowin::test {
+
+// Sets a variable of this process, and so of every process it starts, for
+// the lifetime of the object.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(std::string_view name, std::string_view value);
+  ~ScopedEnvironment();
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  std::string name_;
+  std::optional<std::string> previous_;
+};
+
+std::optional<std::string> EnvironmentValue(std::string_view name);
+
+// TMP and TEMP pointing at a new folder of a test: the temporary folder that
+// the runner finds.
+class ScopedTempDirectory {
+ public:
+  ScopedTempDirectory(const TestFolder& parent, const std::string& name);
+  // With its trailing backslash, as GetTempPath gives it.
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+  ScopedEnvironment tmp_;
+  ScopedEnvironment temp_;
+};
+
+// The folder of the running test program, and the stand-ins built beside it.
+std::string ProgramFolder();
+std::string StandinFolder();
+
+// A command line without its first token (the program) and the blank after it.
+std::string ArgumentsOf(std::string_view commandLine);
+
+// Checks `done` every 20 ms, without pumping messages; false when it did not
+// hold within the time.
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 30000);
+
+// The stand-ins copied as net.exe and wmic.exe into a folder of the test that
+// comes first on the PATH, and every stand-in recording into a file of the test.
+class ConsoleTools {
+ public:
+  ConsoleTools();
+  ~ConsoleTools();
+  ConsoleTools(const ConsoleTools&) = delete;
+  ConsoleTools& operator=(const ConsoleTools&) = delete;
+
+  // How a tool behaves, for `key` "net" or, for one sub-command, "net_users"
+  // (success, silent, stderr, warning, delay:<ms>, print:<text>).
+  void Behave(std::string_view key, std::string_view behaviour);
+
+  // The command lines the stand-ins were started with, in the order they ran.
+  std::vector<std::string> Records() const;
+  bool WaitForRecords(size_t count, int timeoutMs = 30000) const;
+
+  const TestFolder& Folder() const { return folder_; }
+  std::string ToolsFolder() const { return folder_ / "tools"; }
+
+ private:
+  TestFolder folder_;
+  ScopedEnvironment record_;
+  ScopedEnvironment path_;
+  std::vector<std::string> behaviourVariables_;
+};
+
+// A copy of a stand-in beside the running test program, where
+// ShellExecute("icacls") looks before the system folder and the PATH. It is
+// removed once no copy of it runs any more.
+class ToolBesideProgram {
+ public:
+  explicit ToolBesideProgram(std::string_view tool);
+  ~ToolBesideProgram();
+  ToolBesideProgram(const ToolBesideProgram&) = delete;
+  ToolBesideProgram& operator=(const ToolBesideProgram&) = delete;
+  bool Ok() const { return ok_; }
+
+ private:
+  std::string path_;
+  bool ok_;
+};
+
+// Wine's own stub of a tool moved out of the system folder for one test, so
+// that the tool is nowhere to be found. A stub left hidden by a test that
+// crashed is put back first.
+class HiddenSystemTool {
+ public:
+  explicit HiddenSystemTool(std::string_view tool);
+  ~HiddenSystemTool();
+  HiddenSystemTool(const HiddenSystemTool&) = delete;
+  HiddenSystemTool& operator=(const HiddenSystemTool&) = delete;
+  bool Ok() const { return ok_; }
+
+ private:
+  std::string path_;
+  std::string hiddenPath_;
+  bool moved_ = false;
+  bool ok_ = false;
+};
+
+}  // namespace ferrowin::test
