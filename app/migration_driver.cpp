@@ -79,8 +79,8 @@ void TfrmMain::StartMigration() {
   const bool isPublic = LowerCase(name) == "public";
   // The name goes into command lines and paths: refuse what Windows refuses
   // before anything is changed.
-  if (!isPublic && !IsValidAccountName(name)) {
-    ShowMessage(kInvalidAccountNameMessage);
+  if (const char* refusal = isPublic ? nullptr : AccountNameRefusal(name)) {
+    ShowMessage(refusal);
     return;
   }
   source = ProfileFolder(source) + "\\";

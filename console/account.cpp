@@ -1,5 +1,7 @@
 #include "console/account.h"
 
+#include <algorithm>
+
 #include "platform/text.h"
 
 namespace ferrowin {
@@ -11,8 +13,7 @@ const char* const kInvalidAccountNameMessage =
 
 const char* const kUnsupportedAccountNameMessage =
     "This name cannot be passed to the Windows console commands that create the account: it contains letters "
-    "that the console's code page cannot hold. Please choose another name, or create the account in the "
-    "Windows settings and pick it from the list.";
+    "that the console's code page cannot hold. Please choose another name.";
 
 namespace {
 
@@ -83,18 +84,26 @@ std::string NetStatus(const CapturingView& view, const char* nothingPrinted) {
   return view.Text();
 }
 
+// wmic first says which account it is updating, a line long enough to wrap
+// in the memo, and only then that it succeeded: the success may be on any line.
 void JudgeNoExpiry(const CapturingView& view, AccountView& screen) {
   const std::vector<std::string> lines = view.OutputLines();
   if (lines.empty()) {
     screen.AddLogLine(kExpiryError);
     return;
   }
-  if (!Contains(lines.front(), kWmicSuccess)) {
-    screen.AddLogLine("Unexpected result while disabling password expiry: " + view.Text());
-  }
+  bool succeeded = std::any_of(lines.begin(), lines.end(),
+                               [](const std::string& line) { return Contains(line, kWmicSuccess); });
+  if (!succeeded) screen.AddLogLine("Unexpected result while disabling password expiry: " + view.Text());
 }
 
 }  // namespace
+
+const char* AccountNameRefusal(const std::string& name) {
+  if (!IsValidAccountName(name)) return kInvalidAccountNameMessage;
+  if (!ConsoleCodePageHolds(name)) return kUnsupportedAccountNameMessage;
+  return nullptr;
+}
 
 bool IsValidAccountName(std::string_view name) {
   if (name.empty()) return false;
@@ -106,12 +115,8 @@ bool IsValidAccountName(std::string_view name) {
 
 bool CreateUserAccount(const std::string& name, bool giveAdmin, AccountView& view, std::string& batchFilePath,
                        std::string& resultFilePath, const CommandRunnerSettings& settings) {
-  if (!IsValidAccountName(name)) {
-    view.ShowMessage(kInvalidAccountNameMessage);
-    return false;
-  }
-  if (!ConsoleCodePageHolds(name)) {
-    view.ShowMessage(kUnsupportedAccountNameMessage);
+  if (const char* refusal = AccountNameRefusal(name)) {
+    view.ShowMessage(refusal);
     return false;
   }
   CapturingView console(view);

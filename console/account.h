@@ -32,6 +32,9 @@ extern const char* const kUnsupportedAccountNameMessage;
 // " / \ [ ] : ; | = , + * ? < > or a control character.
 bool IsValidAccountName(std::string_view name);
 
+// Why the account commands cannot take this name, or null when they can.
+const char* AccountNameRefusal(const std::string& name);
+
 // Runs the account commands for `name` (already trimmed). Returns false only
 // when the account could not be created at all (refused name, or the create
 // command timed out); the user has been told in a message box.

@@ -51,6 +51,19 @@ bool WaitForBatchToFinish(const std::string& batchFilePath, const CommandRunnerS
   return !PathIsFile(batchFilePath);
 }
 
+// Text written as UTF-16 with its byte-order mark, as wmic writes into a
+// file, up to its first zero character.
+std::string FromUtf16WithMark(std::string_view bytes) {
+  std::wstring text;
+  for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+    auto unit = static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
+                                     (static_cast<unsigned char>(bytes[i + 1]) << 8));
+    if (unit == L'\0') break;
+    text += unit;
+  }
+  return Narrow(text);
+}
+
 // The command's standard output as the memo shows it: text up to the first
 // zero byte, converted from the console's page, with CR LF line breaks.
 std::string LoadOutput(const std::string& resultFilePath, UINT codePage) {
@@ -59,6 +72,8 @@ std::string LoadOutput(const std::string& resultFilePath, UINT codePage) {
     throw CommandOutputUnreadable("The output of the command could not be read from \"" + resultFilePath +
                                   "\" (Windows error " + std::to_string(GetLastError()) + ").");
   }
+  // Read as 8-bit text, UTF-16 would end at its first character.
+  if (StartsWith(bytes, "\xFF\xFE")) return JoinLines(SplitLines(FromUtf16WithMark(bytes)));
   if (size_t zero = bytes.find('\0'); zero != std::string::npos) bytes.resize(zero);
   return JoinLines(SplitLines(FromCodePage(bytes, codePage)));
 }

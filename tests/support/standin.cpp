@@ -11,8 +11,9 @@
 //   warning        a warning line, then the usual output
 //   delay:<ms>     waits, then the usual output
 //   print:<text>   the text ("\n" ends a line, "\0" is a zero byte)
-// Standard output is written in the console's OEM code page, as the console
-// tools write it when it is redirected into a file.
+// Standard output is written as the tools write it when it is redirected into
+// a file: wmic in UTF-16 with a byte-order mark, the others in the console's
+// OEM code page.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -78,8 +79,25 @@ UINT OutputCodePage() {
   return console != 0 ? console : GetOEMCP();
 }
 
+bool WritesUtf16() {
+  std::wstring tool = ToolName();
+  CharLowerBuffW(tool.data(), static_cast<DWORD>(tool.size()));
+  return tool == L"wmic";
+}
+
+std::string Utf16Bytes(std::wstring_view text) {
+  static bool markWritten = false;
+  std::string bytes = markWritten ? "" : "\xFF\xFE";
+  markWritten = true;
+  for (wchar_t unit : text) {
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>((unit >> 8) & 0xFF);
+  }
+  return bytes;
+}
+
 void Write(DWORD stream, std::wstring_view text) {
-  std::string bytes = ToBytes(text, OutputCodePage());
+  std::string bytes = (stream == STD_OUTPUT_HANDLE && WritesUtf16()) ? Utf16Bytes(text) : ToBytes(text, OutputCodePage());
   DWORD written = 0;
   WriteFile(GetStdHandle(stream), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
