@@ -131,6 +131,31 @@ bool RunningApp::Enabled(int id) const { return IsWindowEnabled(Control(id)) != 
 
 bool RunningApp::Checked(int id) const { return Send(Control(id), BM_GETCHECK) == BST_CHECKED; }
 
+bool RunningApp::ShowsColor(int id, COLORREF color) const {
+  HWND control = Control(id);
+  // Paint it now, then read what the screen shows (another program's window
+  // cannot be read from directly).
+  RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  RECT area;
+  GetWindowRect(control, &area);
+  HDC screen = GetDC(nullptr);
+  HDC copy = CreateCompatibleDC(screen);
+  int width = area.right - area.left;
+  int height = area.bottom - area.top;
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(copy, bitmap);
+  BitBlt(copy, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+  bool found = false;
+  for (int y = 0; y < height && !found; ++y) {
+    for (int x = 0; x < width && !found; ++x) found = GetPixel(copy, x, y) == color;
+  }
+  SelectObject(copy, old);
+  DeleteObject(bitmap);
+  DeleteDC(copy);
+  ReleaseDC(nullptr, screen);
+  return found;
+}
+
 int RunningApp::TabCount() const { return static_cast<int>(Send(Control(ids::PageControl1), TCM_GETITEMCOUNT)); }
 
 int RunningApp::ActivePageId() const {

@@ -44,6 +44,8 @@ class RunningApp {
   bool Visible(int id) const;
   bool Enabled(int id) const;
   bool Checked(int id) const;
+  // Whether the control shows a pixel of this colour (its text, for a label).
+  bool ShowsColor(int id, COLORREF color) const;
   int TabCount() const;
   int ActivePageId() const;
 

@@ -45,6 +45,13 @@ std::string CleanMachine::AddDrive(char letter) {
   return std::string(1, letter) + ":\\";
 }
 
+void SimulateFirstSignIn(const std::string& name) {
+  for (const char* folder : {"Contacts", "Desktop", "Documents", "Downloads", "Favorites", "Music", "Pictures",
+                             "Videos", "AppData\\Roaming\\Microsoft", "AppData\\Local\\Microsoft"}) {
+    MakeDirs("c:\\users\\" + name + "\\" + folder);
+  }
+}
+
 std::vector<std::string> InFileSystemOrder(const std::string& folder, const std::vector<std::string>& wanted) {
   std::vector<std::string> names;
   for (const DirEntry& entry : DirSearch(folder + "\\*", kAllEntriesMask)) {

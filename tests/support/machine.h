@@ -26,6 +26,10 @@ class CleanMachine {
   static void Reset();
 };
 
+// What Windows does at the first sign-in of a new account: it builds the
+// account's profile folders under c:\users.
+void SimulateFirstSignIn(const std::string& name);
+
 // The names of a folder's entries in the file system's own order, keeping
 // only those in `wanted`.
 std::vector<std::string> InFileSystemOrder(const std::string& folder, const std::vector<std::string>& wanted);

@@ -1,0 +1,231 @@
+// Whole migrations as a technician runs them: ferrowin.exe started from its
+// folder, the console tools standing in for Windows', the sign-in to the new
+// account done by the test as Windows would do it, all driven by control id.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/control_ids.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "tests/support/app_driver.h"
+#include "tests/support/console_tools.h"
+#include "tests/support/machine.h"
+#include "tests/support/tree.h"
+
+namespace ferrowin {
+namespace {
+
+using test::Launch;
+using test::ListTree;
+using test::ReadWholeFile;
+using test::RunningApp;
+using test::WriteFile;
+
+constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr DWORD kHiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+std::vector<std::string> Report(const std::string& source, const std::string& name) {
+  return {" ", "Your data has been moved from " + source + " to c:\\users\\" + name + ".",
+          "You may need to adjust some settings such as your home page, ",
+          "desktop background, screensaver, positions of desktop icons, ", "and Outlook / Live Mail SMTP/POP3 settings."};
+}
+
+std::string Instruction(const std::string& upperName) {
+  return "NOW You need to use SWITCH USER in your start menu and log in as " + upperName +
+         ".  DO NOT CLOSE THIS WINDOW!  Your data will then be moved automatically.  You may need to adjust some "
+         "settings such as your home page, desktop background, screensaver, positions of desktop icons, and "
+         "Outlook / Live Mail SMTP/POP3 settings.";
+}
+
+class Migration : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    program = test::InstalledProgram();
+    // ShellExecute finds icacls in the program's own folder first.
+    CopyReplacingFile(test::StandinFolder() + "\\icacls.exe", Directory(program) + "\\icacls.exe");
+  }
+  void TearDown() override { DeletePath(Directory(program) + "\\icacls.exe"); }
+
+  static std::string Directory(const std::string& path) { return path.substr(0, path.rfind('\\')); }
+
+  // Starts the program and goes to the Profile List page.
+  void Open(RunningApp& app) {
+    ASSERT_TRUE(app.Started());
+    ASSERT_TRUE(app.Click(ids::cmdNext0));
+    ASSERT_TRUE(app.WaitFor([&] { return app.ActivePageId() == ids::tsProfileList && !app.Items(ids::lbNewUser).empty(); }));
+  }
+
+  bool Finished(const RunningApp& app) {
+    return app.WaitFor([&] { return app.Lines(ids::memoRecovery).size() >= 5 && app.Text(ids::lblMagic5) != "..............."; }, 60000);
+  }
+
+  std::vector<std::string> IcaclsRecords() const {
+    std::vector<std::string> icacls;
+    for (const std::string& record : tools.Records()) {
+      if (Contains(LowerCase(record), "icacls")) icacls.push_back(test::ArgumentsOf(record));
+    }
+    return icacls;
+  }
+
+  test::CleanMachine machine;
+  test::ConsoleTools tools;
+  std::string program;
+};
+
+TEST_F(Migration, MovesAProfileOnCIntoANewAdministratorAccount) {
+  WriteFile("c:\\users\\Alice\\Documents\\Projects\\plan.docx", "plan");
+  WriteFile("c:\\users\\Alice\\Documents\\desktop.ini", "ini", kHiddenSystem);
+  WriteFile("c:\\users\\Alice\\Desktop\\todo.txt", "alice's todo");
+  WriteFile("c:\\users\\Alice\\Pictures\\cat.jpg", "cat");
+  RunningApp app(Launch{.program = program});
+  Open(app);
+  ASSERT_TRUE(app.Select(ids::lbInfectedUser, "Alice"));
+  ASSERT_TRUE(app.Type(ids::txtNewUser, "  Bob  "));
+  ASSERT_TRUE(app.SetChecked(ids::chkGiveAdmin, true));
+  ASSERT_TRUE(app.Click(ids::cmdNext6));
+
+  ASSERT_TRUE(app.WaitForText(ids::lblMagic2, Instruction("BOB")));
+  EXPECT_TRUE(app.ShowsColor(ids::lblMagic2, kRed));
+  EXPECT_EQ(app.ActivePageId(), ids::tsMagic6);
+  EXPECT_EQ(app.Text(ids::lblMagic1), "DONE");
+  EXPECT_TRUE(app.Visible(ids::lbllblMagic11));
+  EXPECT_EQ(app.Text(ids::lblMagic11), "DONE");
+  std::vector<std::string> commands;
+  for (const std::string& record : tools.Records()) commands.push_back(test::ArgumentsOf(record));
+  // Wine's command interpreter, like Windows', keeps the blank before " > ".
+  EXPECT_EQ(commands, (std::vector<std::string>{"users \"Bob\" /add ",
+                                                "useraccount where \"name='Bob'\" set passwordExpires=false ",
+                                                "localgroup administrators \"Bob\" /add "}));
+  // Nothing has moved while the new account has no profile.
+  EXPECT_TRUE(PathIsFile("c:\\users\\Alice\\Pictures\\cat.jpg"));
+
+  test::SimulateFirstSignIn("Bob");
+  WriteFile("c:\\users\\Bob\\Desktop\\todo.txt", "bob's todo");
+  ASSERT_TRUE(Finished(app));
+  EXPECT_EQ(app.Text(ids::lblMagic2), "New Folders Detected");
+  EXPECT_EQ(app.Text(ids::lblMagic4), "DONE");
+  EXPECT_EQ(app.Text(ids::lblMagic5), "DONE");
+  EXPECT_EQ(app.Lines(ids::memoRecovery), Report("c:\\users\\Alice\\", "Bob"));
+  EXPECT_EQ(ReadWholeFile("c:\\users\\Bob\\Documents\\Projects\\plan.docx"), "plan");
+  EXPECT_EQ(ReadWholeFile("c:\\users\\Bob\\Pictures\\cat.jpg"), "cat");
+  EXPECT_EQ(test::AttributesOf("c:\\users\\Bob\\Documents\\desktop.ini") & kHiddenSystem, kHiddenSystem);
+  EXPECT_EQ(ReadWholeFile("c:\\users\\Bob\\Desktop\\todo.txt"), "bob's todo");
+  EXPECT_EQ(ReadWholeFile("c:\\users\\Alice\\Desktop\\todo.txt"), "alice's todo");
+  EXPECT_FALSE(PathExists("c:\\users\\Alice\\Documents\\Projects"));
+
+  ASSERT_TRUE(tools.WaitForRecords(13));
+  std::vector<std::string> resets = IcaclsRecords();
+  std::vector<std::string> expected;
+  for (const char* folder : {"Contacts", "Desktop", "Documents", "Downloads", "Favorites", "Music", "Pictures",
+                             "Videos", "AppData\\Roaming", "AppData\\Local"}) {
+    expected.push_back("\"c:\\users\\Bob\\" + std::string(folder) + "\"  /reset /t /c /l /q");
+  }
+  // Started side by side and not waited for: they may record in any order.
+  std::sort(resets.begin(), resets.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(resets, expected);
+}
+
+TEST_F(Migration, CopiesAProfileOfASecondDriveIntoPublicAfterTheCount) {
+  std::string d = machine.AddDrive('d');
+  WriteFile(d + "users\\Dan\\Documents\\budget.xls", std::string(3000, 'b'));
+  WriteFile(d + "users\\Dan\\Music\\song.mp3", std::string(7000, 's'));
+  WriteFile(d + "users\\Dan\\Desktop\\desktop.ini", "ini", kHiddenSystem);
+  RunningApp app(Launch{.program = program});
+  Open(app);
+  ASSERT_TRUE(app.Select(ids::lbInfectedUser, "d:\\users\\Dan"));
+  ASSERT_TRUE(app.WaitForText(ids::lblFileCount, "Files = 3 (10 KB)"));
+  ASSERT_TRUE(app.Select(ids::lbNewUser, "Public"));
+  ASSERT_TRUE(app.Click(ids::cmdNext6));
+  ASSERT_TRUE(Finished(app));
+
+  EXPECT_EQ(app.Text(ids::lblMagic1), "(PUBLIC folder)");
+  EXPECT_FALSE(app.Visible(ids::lbllblMagic11));
+  EXPECT_EQ(app.Text(ids::lblMagic2), "New Folders Detected");
+  EXPECT_EQ(app.Text(ids::lblMagic4), "DONE");
+  EXPECT_EQ(app.Text(ids::lblMagic5), "Not needed");
+  EXPECT_EQ(app.Lines(ids::memoRecovery), Report("d:\\users\\Dan\\", "Public"));
+  EXPECT_TRUE(tools.Records().empty());  // no account command, no permission reset
+  EXPECT_EQ(ReadWholeFile("c:\\users\\Public\\Documents\\budget.xls"), std::string(3000, 'b'));
+  EXPECT_EQ(ReadWholeFile("c:\\users\\Public\\Music\\song.mp3"), std::string(7000, 's'));
+  EXPECT_TRUE(PathIsFile(d + "users\\Dan\\Music\\song.mp3"));
+}
+
+TEST_F(Migration, AnExistingDestinationFromTheListKeepsItsAccountAsItIs) {
+  WriteFile("c:\\windows.old\\users\\Carol\\Favorites\\news.url", "url");
+  test::SimulateFirstSignIn("Carol");
+  tools.Behave("net", "silent");  // the account exists: net prints nothing on its output
+  RunningApp app(Launch{.program = program});
+  Open(app);
+  ASSERT_TRUE(app.Select(ids::lbInfectedUser, "c:\\windows.old\\users\\Carol"));
+  ASSERT_TRUE(app.SetChecked(ids::chkGiveAdmin, true));
+  ASSERT_TRUE(app.Select(ids::lbNewUser, "Carol"));
+  EXPECT_FALSE(app.Checked(ids::chkGiveAdmin));
+  ASSERT_TRUE(app.Click(ids::cmdNext6));
+  ASSERT_TRUE(Finished(app));
+  EXPECT_EQ(app.Text(ids::lblMagic1), "User NOT added, maybe because it already existed?");
+  EXPECT_FALSE(app.Visible(ids::lbllblMagic11));
+  EXPECT_EQ(ReadWholeFile("c:\\users\\Carol\\Favorites\\news.url"), "url");
+  EXPECT_EQ(app.Lines(ids::memoRecovery), Report("c:\\windows.old\\users\\Carol\\", "Carol"));
+}
+
+TEST_F(Migration, RefusesTheSameNameAndFlagsWhatIsMissing) {
+  test::MakeDirs("c:\\users\\Alice\\Desktop");
+  RunningApp app(Launch{.program = program});
+  Open(app);
+  ASSERT_TRUE(app.Click(ids::cmdNext6));
+  EXPECT_TRUE(app.WaitFor([&] { return app.ShowsColor(ids::lblOldUser, kRed); }));
+  EXPECT_FALSE(app.ShowsColor(ids::lblNewUser1, kRed));
+
+  ASSERT_TRUE(app.Select(ids::lbInfectedUser, "Alice"));
+  ASSERT_TRUE(app.Click(ids::cmdNext6));
+  EXPECT_TRUE(app.WaitFor([&] { return app.ShowsColor(ids::lblNewUser1, kRed); }));
+  EXPECT_FALSE(app.ShowsColor(ids::lblOldUser, kRed));
+
+  ASSERT_TRUE(app.Type(ids::txtNewUser, "ALICE"));
+  ASSERT_TRUE(app.Click(ids::cmdNext6));
+  EXPECT_EQ(app.WaitForMessageBox(), "The new user account can not have the same name as the old user account");
+  ASSERT_TRUE(app.DismissMessageBox());
+  EXPECT_EQ(app.ActivePageId(), ids::tsProfileList);
+  EXPECT_TRUE(tools.Records().empty());
+}
+
+TEST_F(Migration, ClosingDuringTheSignInWaitEndsWithoutTouchingAnything) {
+  WriteFile("c:\\users\\Alice\\Documents\\letter.txt", "letter");
+  std::vector<std::string> before = ListTree("c:\\users");
+  RunningApp app(Launch{.program = program});
+  Open(app);
+  ASSERT_TRUE(app.Select(ids::lbInfectedUser, "Alice"));
+  ASSERT_TRUE(app.Type(ids::txtNewUser, "Bob"));
+  ASSERT_TRUE(app.Click(ids::cmdNext6));
+  ASSERT_TRUE(app.WaitForText(ids::lblMagic2, Instruction("BOB")));
+  app.CloseWindow();
+  EXPECT_TRUE(app.WaitForExit());
+  EXPECT_EQ(ListTree("c:\\users"), before);
+}
+
+TEST_F(Migration, BackAndNextDuringTheWaitReturnToTheMigrationUnderWay) {
+  WriteFile("c:\\users\\Alice\\Music\\song.mp3", "song");
+  RunningApp app(Launch{.program = program});
+  Open(app);
+  ASSERT_TRUE(app.Select(ids::lbInfectedUser, "Alice"));
+  ASSERT_TRUE(app.Type(ids::txtNewUser, "Bob"));
+  ASSERT_TRUE(app.Click(ids::cmdNext6));
+  ASSERT_TRUE(app.WaitForText(ids::lblMagic2, Instruction("BOB")));
+  size_t commands = tools.Records().size();
+
+  ASSERT_TRUE(app.Click(ids::cmdBack62));
+  ASSERT_TRUE(app.WaitFor([&] { return app.ActivePageId() == ids::tsProfileList; }));
+  ASSERT_TRUE(app.Click(ids::cmdNext6));
+  ASSERT_TRUE(app.WaitFor([&] { return app.ActivePageId() == ids::tsMagic6; }));
+  EXPECT_EQ(tools.Records().size(), commands);  // no second account, no second wait
+
+  test::SimulateFirstSignIn("Bob");
+  ASSERT_TRUE(Finished(app));
+  EXPECT_EQ(app.Lines(ids::memoRecovery), Report("c:\\users\\Alice\\", "Bob"));
+  EXPECT_EQ(ReadWholeFile("c:\\users\\Bob\\Music\\song.mp3"), "song");
+}
+
+}  // namespace
+}  // namespace ferrowin
