@@ -53,6 +53,9 @@ void TfrmMain::Load() {
 
 void TfrmMain::Show() {
   ShowWindow(Handle(), SW_SHOWNORMAL);
+  // The keyboard starts on the first control of the page that can take it:
+  // Next, once the start-up checks have enabled it.
+  if (HWND first = GetNextDlgTabItem(PageControl1.ActivePage()->Handle(), nullptr, FALSE)) SetFocus(first);
   UpdateWindow(Handle());
 }
 

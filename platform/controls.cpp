@@ -134,6 +134,11 @@ HBRUSH Control::Colors(HDC) { return nullptr; }
 
 // --- Label -------------------------------------------------------------------
 
+void Label::SetAutoSize(bool autoSize) {
+  autoSize_ = autoSize;
+  if (autoSize_) FitToText();
+}
+
 void Label::SetText(std::string_view text) {
   Control::SetText(text);
   if (autoSize_) FitToText();

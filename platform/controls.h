@@ -104,7 +104,8 @@ class Label : public Control {
   static constexpr COLORREF kWindowTextColor = 0xFF000000;
 
   using Control::Control;
-  void SetAutoSize(bool autoSize) { autoSize_ = autoSize; }
+  // An auto-sizing label fits its text at once, and again at every change.
+  void SetAutoSize(bool autoSize);
   bool AutoSize() const { return autoSize_; }
   void SetText(std::string_view text) override;
   COLORREF FontColor() const { return fontColor_; }

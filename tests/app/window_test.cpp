@@ -121,7 +121,23 @@ TEST_F(WindowLoading, PlacesControlsWhereTheLayoutStoresThem) {
   ExpectBounds(form.lbNewUser, 312, 104, 217, 209);
   ExpectBounds(form.chkGiveAdmin, 536, 56, 97, 17);
   ExpectBounds(form.lblMagic2, 216, 48, 441, 73);
-  ExpectBounds(form.lblMagic5, 216, 160, 45, 13);
+  // Labels that size themselves keep their place and show their whole text
+  // on one line, whatever the font's widths on this system.
+  for (Label* label : {&form.lblOldUser, &form.lblNewUser1, &form.lblNewUser2, &form.lblFileCount,
+                       &form.lbllblMagic1, &form.lbllblMagic11, &form.Label11, &form.lblAdjustPermissions}) {
+    RECT r = BoundsOf(*label);
+    SIZE text{};
+    HDC dc = GetDC(label->Handle());
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label->Handle(), WM_GETFONT, 0, 0)));
+    std::wstring wide = Widen(label->Text());
+    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &text);
+    SelectObject(dc, old);
+    ReleaseDC(label->Handle(), dc);
+    EXPECT_GE(r.right - r.left, text.cx) << label->Name();
+    EXPECT_LT(r.bottom - r.top, 2 * text.cy) << label->Name();
+  }
+  EXPECT_EQ(BoundsOf(form.lblMagic5).left, 216);
+  EXPECT_EQ(BoundsOf(form.lblMagic5).top, 160);
   ExpectBounds(form.cmdBack62, 168, 420, 75, 25);
   ExpectBounds(form.memoDosOutput, 56, 232, 569, 193);
   ExpectBounds(form.txtDosCommand, 64, 80, 561, 21);
