@@ -127,7 +127,9 @@ void TfrmMain::StartMigration() {
   if (!migrationActive) return;
 
   // From here on the migration runs to its end, even if the window is closed.
+  lblMagic4.BeginUpdate();
   MigrateProfileData(source, profile + "\\", transferScreen_, copiedBytes, countedBytes);
+  lblMagic4.EndUpdate();
   lblMagic4.SetText("DONE");
   lblMagic5.SetVisible(true);
   Repaint();

@@ -141,7 +141,21 @@ void Label::SetAutoSize(bool autoSize) {
 
 void Label::SetText(std::string_view text) {
   Control::SetText(text);
+  if (autoSize_ && !updating_) FitToText();
+}
+
+void Label::BeginUpdate() {
+  if (updating_) return;
+  updating_ = true;
+  SendMessageW(Handle(), WM_SETREDRAW, FALSE, 0);
+}
+
+void Label::EndUpdate() {
+  if (!updating_) return;
+  updating_ = false;
+  SendMessageW(Handle(), WM_SETREDRAW, TRUE, 0);
   if (autoSize_) FitToText();
+  InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 void Label::FitToText() {

@@ -108,6 +108,13 @@ class Label : public Control {
   void SetAutoSize(bool autoSize);
   bool AutoSize() const { return autoSize_; }
   void SetText(std::string_view text) override;
+
+  // Between these, new texts are taken without being painted or fitted;
+  // EndUpdate fits and paints the last one. For a text that changes faster
+  // than anyone can read it.
+  void BeginUpdate();
+  void EndUpdate();
+
   COLORREF FontColor() const { return fontColor_; }
   void SetFontColor(COLORREF color);
   HBRUSH Colors(HDC dc) override;
@@ -116,6 +123,7 @@ class Label : public Control {
   void FitToText();
 
   bool autoSize_ = true;
+  bool updating_ = false;
   COLORREF fontColor_ = kWindowTextColor;
 };
 

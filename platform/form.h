@@ -32,6 +32,8 @@ class Form : public EventSource, public ComponentOwner {
 
   // Paints the whole window and its controls at once.
   void Repaint();
+  // Paints at once whatever of the window has changed since it was last painted.
+  void PaintChanges();
 
   // Binds a control's click: BN_CLICKED of a button or check box,
   // LBN_SELCHANGE of a list box (a list's selection changed, by mouse or keys).
