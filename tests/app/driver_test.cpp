@@ -157,6 +157,23 @@ TEST_F(Driver, BackAndNextDuringAMigrationReturnToItInsteadOfStartingAnother) {
   EXPECT_EQ(form.memoRecovery.Lines(), Report("d:\\users\\Dan\\", "Public"));
 }
 
+TEST_F(Driver, ClosingDuringTheTransferLetsTheMigrationFinishFirst) {
+  WriteFile("c:\\users\\Alice\\Documents\\a.txt", "a");
+  WriteFile("c:\\users\\Alice\\Pictures\\b.jpg", "b");
+  TfrmMain& form = OpenProfileList();
+  SelectItem(form.lbInfectedUser, "Alice");
+  SelectItem(form.lbNewUser, "Public");
+  // Handled at the transfer's first entry: nothing waits before it for Public.
+  PostMessageW(form.Handle(), WM_CLOSE, 0, 0);
+  ASSERT_TRUE(Click(form.cmdNext6));
+  EXPECT_TRUE(app.Terminated());
+  EXPECT_FALSE(form.migrationActive);
+  EXPECT_EQ(test::ReadWholeFile("c:\\users\\Public\\Documents\\a.txt"), "a");
+  EXPECT_EQ(test::ReadWholeFile("c:\\users\\Public\\Pictures\\b.jpg"), "b");
+  EXPECT_EQ(form.lblMagic5.Text(), "DONE");
+  EXPECT_EQ(form.memoRecovery.Lines(), Report("c:\\users\\Alice\\", "Public"));
+}
+
 // What the "Move Data" status showed while the driver ran, sampled by a timer
 // that fires inside the driver's own waits.
 std::vector<std::string> seenStatuses;

@@ -4,7 +4,10 @@
 
 #include "app/control_ids.h"
 #include "tests/support/app_driver.h"
+#include "platform/text.h"
+#include "tests/support/host.h"
 #include "tests/support/machine.h"
+#include "tests/support/tree.h"
 
 namespace ferrowin {
 namespace {
@@ -29,6 +32,22 @@ TEST(Smoke, StartsOnTheWelcomePageAndMovesWithNextAndBack) {
 
   app.CloseWindow();
   EXPECT_TRUE(app.WaitForExit());
+}
+
+TEST(Smoke, ClosingDuringACountEndsTheProgram) {
+  test::CleanMachine machine;
+  test::MakeDirs("c:\\users\\Big\\Documents");
+  ASSERT_EQ(test::RunOnHost("cd " + test::ShellQuote(test::HostPath("c:\\users\\Big\\Documents")) +
+                            " && seq 1 100000 | sed 's/^/f/' | xargs touch"),
+            0);
+  RunningApp app(Launch{});
+  ASSERT_TRUE(app.Started());
+  ASSERT_TRUE(app.Click(ids::cmdNext0));
+  ASSERT_TRUE(app.WaitFor([&] { return !app.Items(ids::lbInfectedUser).empty(); }));
+  ASSERT_TRUE(app.Select(ids::lbInfectedUser, "Big"));
+  ASSERT_TRUE(app.WaitFor([&] { return StartsWith(app.Text(ids::lblFileCount), "Files = "); }));
+  app.CloseWindow();
+  EXPECT_TRUE(app.WaitForExit(10000));
 }
 
 TEST(Smoke, SlashDebugShowsTheFourTabs) {
