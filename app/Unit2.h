@@ -120,6 +120,9 @@ class TfrmMain : public Form {
 
   void ShowMessage(const std::string& text) override;
 
+  // The window as the account commands see it.
+  AccountView& AccountScreen() { return consoleScreen_; }
+
  protected:
   void OnClose() override;
   void OnResize(int clientWidth, int clientHeight) override;

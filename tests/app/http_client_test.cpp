@@ -79,14 +79,7 @@ TEST(HttpRequest, SendsTheSevenLinesAndNothingElse) {
   std::string body;
   ASSERT_TRUE(TIdHTTP::Get(server.Url(), body));
   ASSERT_TRUE(server.WaitUntilFinished(1));
-  EXPECT_EQ(server.Received(),
-            "GET /programs/ferrowin/version.txt HTTP/1.1\r\n"
-            "Content-Type: text/html\r\n"
-            "Cache-control: no-store\r\n"
-            "Host: 127.0.0.1:" + std::to_string(server.Port()) + "\r\n"
-            "Accept: text/html, */*\r\n"
-            "User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n"
-            "\r\n");
+  EXPECT_EQ(server.Received(), test::VersionRequestTo(server.Port()));
 }
 
 TEST(HttpRequest, HostCarriesThePortOnlyWhenItIsNot80) {

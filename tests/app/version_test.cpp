@@ -233,14 +233,7 @@ TEST_F(UpdateNoticeAtStartUp, SendsTheSevenLinesAndTheNoticeOverridesFormCreate)
   EXPECT_EQ(window.PageControl1.ActivePage(), &window.tsWelcome);
   EXPECT_TRUE(messages.empty());
   EXPECT_EQ(server.Accepted(), 1);
-  EXPECT_EQ(server.Received(),
-            "GET /programs/ferrowin/version.txt HTTP/1.1\r\n"
-            "Content-Type: text/html\r\n"
-            "Cache-control: no-store\r\n"
-            "Host: 127.0.0.1:" + std::to_string(server.Port()) + "\r\n"
-            "Accept: text/html, */*\r\n"
-            "User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n"
-            "\r\n");
+  EXPECT_EQ(server.Received(), test::VersionRequestTo(server.Port()));
 }
 
 TEST_F(UpdateNoticeAtStartUp, ServerThatNeverAnswersDoesNotHoldTheWindow) {

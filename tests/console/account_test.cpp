@@ -17,33 +17,16 @@ namespace {
 
 constexpr const char* kDots = "...............";
 
-// The window's controls as the account commands use them.
-class FormAccountView : public AccountView {
- public:
-  explicit FormAccountView(TfrmMain& form) : form_(form) {}
-  void SetOutputText(const std::string& text) override { form_.memoDosOutput.SetText(text); }
-  std::vector<std::string> OutputLines() const override { return form_.memoDosOutput.Lines(); }
-  void ShowMessage(const std::string& text) override { form_.ShowMessage(text); }
-  HWND Owner() const override { return form_.Handle(); }
-  void SetAccountStatus(const std::string& text) override { form_.lblMagic1.SetText(text); }
-  void ShowAdminStatus() override { form_.lblMagic11.SetVisible(true); }
-  void SetAdminStatus(const std::string& text) override { form_.lblMagic11.SetText(text); }
-  void AddLogLine(const std::string& line) override { form_.memoRecovery.AddLine(line); }
-
- private:
-  TfrmMain& form_;
-};
-
 class AccountCommands : public test::WindowTest {
  protected:
   void SetUp() override {
     form = &CreateForm();
     form->PageControl1.SetActivePage(form->tsMagic6);
-    view = std::make_unique<FormAccountView>(*form);
   }
 
   bool Create(const std::string& name, bool giveAdmin, CommandRunnerSettings settings = {}) {
-    return CreateUserAccount(name, giveAdmin, *view, form->batchFilePath, form->resultFilePath, settings);
+    return CreateUserAccount(name, giveAdmin, form->AccountScreen(), form->batchFilePath, form->resultFilePath,
+                             settings);
   }
 
   // A batch left running by a time-out must be gone before the next run.
@@ -56,7 +39,6 @@ class AccountCommands : public test::WindowTest {
   test::ConsoleTools tools;
   test::ScopedTempDirectory temp{tools.Folder(), "Temp"};
   TfrmMain* form = nullptr;
-  std::unique_ptr<FormAccountView> view;
 };
 
 // The command lines as the stand-ins receive them: the interpreter passes

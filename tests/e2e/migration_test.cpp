@@ -56,6 +56,15 @@ class Migration : public ::testing::Test {
     ASSERT_TRUE(app.WaitFor([&] { return app.ActivePageId() == ids::tsProfileList && !app.Items(ids::lbNewUser).empty(); }));
   }
 
+  // Alice towards a new account Bob, up to the sign-in instruction.
+  void StartAliceToBob(RunningApp& app) {
+    Open(app);
+    ASSERT_TRUE(app.Select(ids::lbInfectedUser, "Alice"));
+    ASSERT_TRUE(app.Type(ids::txtNewUser, "Bob"));
+    ASSERT_TRUE(app.Click(ids::cmdNext6));
+    ASSERT_TRUE(app.WaitForText(ids::lblMagic2, Instruction("BOB")));
+  }
+
   bool Finished(const RunningApp& app) {
     return app.WaitFor([&] { return app.Lines(ids::memoRecovery).size() >= 5 && app.Text(ids::lblMagic5) != "..............."; }, 60000);
   }
@@ -195,11 +204,8 @@ TEST_F(Migration, ClosingDuringTheSignInWaitEndsWithoutTouchingAnything) {
   WriteFile("c:\\users\\Alice\\Documents\\letter.txt", "letter");
   std::vector<std::string> before = ListTree("c:\\users");
   RunningApp app(Launch{.program = program});
-  Open(app);
-  ASSERT_TRUE(app.Select(ids::lbInfectedUser, "Alice"));
-  ASSERT_TRUE(app.Type(ids::txtNewUser, "Bob"));
-  ASSERT_TRUE(app.Click(ids::cmdNext6));
-  ASSERT_TRUE(app.WaitForText(ids::lblMagic2, Instruction("BOB")));
+  StartAliceToBob(app);
+  if (HasFatalFailure()) return;
   app.CloseWindow();
   EXPECT_TRUE(app.WaitForExit());
   EXPECT_EQ(ListTree("c:\\users"), before);
@@ -208,11 +214,8 @@ TEST_F(Migration, ClosingDuringTheSignInWaitEndsWithoutTouchingAnything) {
 TEST_F(Migration, BackAndNextDuringTheWaitReturnToTheMigrationUnderWay) {
   WriteFile("c:\\users\\Alice\\Music\\song.mp3", "song");
   RunningApp app(Launch{.program = program});
-  Open(app);
-  ASSERT_TRUE(app.Select(ids::lbInfectedUser, "Alice"));
-  ASSERT_TRUE(app.Type(ids::txtNewUser, "Bob"));
-  ASSERT_TRUE(app.Click(ids::cmdNext6));
-  ASSERT_TRUE(app.WaitForText(ids::lblMagic2, Instruction("BOB")));
+  StartAliceToBob(app);
+  if (HasFatalFailure()) return;
   size_t commands = tools.Records().size();
 
   ASSERT_TRUE(app.Click(ids::cmdBack62));

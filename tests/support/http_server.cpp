@@ -7,6 +7,16 @@
 
 namespace ferrowin::test {
 
+std::string VersionRequestTo(int port) {
+  return "GET /programs/ferrowin/version.txt HTTP/1.1\r\n"
+         "Content-Type: text/html\r\n"
+         "Cache-control: no-store\r\n"
+         "Host: 127.0.0.1:" + std::to_string(port) + "\r\n"
+         "Accept: text/html, */*\r\n"
+         "User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n"
+         "\r\n";
+}
+
 namespace {
 
 // select() waits in short steps so that a stop is noticed; every wait of

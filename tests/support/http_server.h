@@ -15,6 +15,9 @@
 
 namespace ferrowin::test {
 
+// The request the version check sends to a server on this port, byte for byte.
+std::string VersionRequestTo(int port);
+
 class TestHttpServer {
  public:
   // Answers each connection with `reply`, byte for byte, once the request's
