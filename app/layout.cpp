@@ -35,7 +35,7 @@ enum Setting : unsigned {
 constexpr int kNoTab = -1;
 constexpr const char* kDots = "...............";
 
-struct ControlSpec {
+struct ControlRow {
   int id;
   Kind kind;
   int left, top, width, height;
@@ -45,10 +45,10 @@ struct ControlSpec {
   Handler onClick;
 };
 
-struct PageSpec {
+struct PageRows {
   int id;
   const char* caption;
-  std::span<const ControlSpec> controls;
+  std::span<const ControlRow> controls;
 };
 
 const char* const kAdminWarning =
@@ -56,7 +56,7 @@ const char* const kAdminWarning =
     "choose \"Run as Administrator\"";
 
 // clang-format off
-const ControlSpec kWelcomePage[] = {
+const ControlRow kWelcomePage[] = {
   {ids::lblWin7Admin, Kind::Label, 40, 200, 649, 41, kAdminWarning, kRedBold10 | kFixedSize | kHidden, kNoTab, nullptr},
   {ids::lblNotWin7, Kind::Label, 40, 328, 649, 25, "This program is only compatible with Win7/Win8/Win10.", kRedBold10 | kFixedSize | kHidden, kNoTab, nullptr},
   {ids::lblNewVersion, Kind::Label, 40, 384, 649, 25, kNewVersionNotice, kRedBold10 | kFixedSize | kHidden, kNoTab, nullptr},
@@ -64,7 +64,7 @@ const ControlSpec kWelcomePage[] = {
   {ids::cmdNext0, Kind::Button, 288, 420, 75, 25, "Next", kDisabled, 0, &TfrmMain::cmdNext0Click},
 };
 
-const ControlSpec kProfileListPage[] = {
+const ControlRow kProfileListPage[] = {
   {ids::lblOldUser, Kind::Label, 48, 40, 161, 13, "Select the SOURCE user account", 0, kNoTab, nullptr},
   {ids::lblNewUser2, Kind::Label, 312, 88, 251, 13, "OR select it from this list if you have already created it", 0, kNoTab, nullptr},
   {ids::lblNewUser1, Kind::Label, 312, 40, 383, 13, "Enter a new username for the DESTINATION user account, and it will be created", 0, kNoTab, nullptr},
@@ -79,7 +79,7 @@ const ControlSpec kProfileListPage[] = {
   {ids::chkGiveAdmin, Kind::CheckBox, 536, 56, 97, 17, "Give Admin", 0, 5, nullptr},
 };
 
-const ControlSpec kMigratePage[] = {
+const ControlRow kMigratePage[] = {
   {ids::lblMagic2, Kind::Label, 216, 48, 441, 73, kDots, kFixedSize | kHidden, kNoTab, nullptr},
   {ids::lbllblMagic1, Kind::Label, 56, 16, 124, 13, "Create New User Account", 0, kNoTab, nullptr},
   {ids::lblMagic1, Kind::Label, 216, 16, 45, 13, kDots, kHidden, kNoTab, nullptr},
@@ -94,13 +94,13 @@ const ControlSpec kMigratePage[] = {
   {ids::memoRecovery, Kind::Memo, 24, 200, 681, 209, "", kBothScrolls | kAnchorRight, 1, nullptr},
 };
 
-const ControlSpec kDosCommandPage[] = {
+const ControlRow kDosCommandPage[] = {
   {ids::memoDosOutput, Kind::Memo, 56, 232, 569, 193, "memoDosOutput", 0, 2, nullptr},
   {ids::txtDosCommand, Kind::Edit, 64, 80, 561, 21, "net users", 0, 0, nullptr},
   {ids::cmdExecute, Kind::Button, 288, 104, 75, 25, "Execute", kDefaultButton, 1, &TfrmMain::cmdExecuteClick},
 };
 
-const PageSpec kPages[] = {
+const PageRows kPages[] = {
   {ids::tsWelcome, "Welcome", kWelcomePage},
   {ids::tsProfileList, "Profile List", kProfileListPage},
   {ids::tsMagic6, "Migrate", kMigratePage},
@@ -123,30 +123,30 @@ const wchar_t* WindowClassOf(Kind kind) {
   return WC_STATICW;
 }
 
-DWORD KindStyle(const ControlSpec& spec) {
-  switch (spec.kind) {
+DWORD KindStyle(const ControlRow& row) {
+  switch (row.kind) {
     case Kind::Label: return SS_LEFT;
     case Kind::Memo: {
       DWORD style = ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
-      if (spec.settings & kReadOnly) style |= ES_READONLY;
-      if (spec.settings & kVerticalScroll) style |= WS_VSCROLL;
-      if (spec.settings & kBothScrolls) style |= WS_VSCROLL | WS_HSCROLL | ES_AUTOHSCROLL;
+      if (row.settings & kReadOnly) style |= ES_READONLY;
+      if (row.settings & kVerticalScroll) style |= WS_VSCROLL;
+      if (row.settings & kBothScrolls) style |= WS_VSCROLL | WS_HSCROLL | ES_AUTOHSCROLL;
       return style;
     }
     case Kind::Edit: return ES_AUTOHSCROLL;
     case Kind::ListBox: return LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
     case Kind::CheckBox: return BS_AUTOCHECKBOX;
-    case Kind::Button: return (spec.settings & kDefaultButton) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    case Kind::Button: return (row.settings & kDefaultButton) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
     case Kind::Shape: return 0;
   }
   return 0;
 }
 
-DWORD StyleOf(const ControlSpec& spec) {
-  DWORD style = KindStyle(spec) | WS_CLIPSIBLINGS;
-  if (!(spec.settings & kHidden)) style |= WS_VISIBLE;
-  if (spec.settings & kDisabled) style |= WS_DISABLED;
-  if (spec.tabOrder != kNoTab) style |= WS_TABSTOP;
+DWORD StyleOf(const ControlRow& row) {
+  DWORD style = KindStyle(row) | WS_CLIPSIBLINGS;
+  if (!(row.settings & kHidden)) style |= WS_VISIBLE;
+  if (row.settings & kDisabled) style |= WS_DISABLED;
+  if (row.tabOrder != kNoTab) style |= WS_TABSTOP;
   return style;
 }
 
@@ -155,65 +155,65 @@ DWORD ExStyleOf(Kind kind) {
   return sunken ? WS_EX_CLIENTEDGE : 0;
 }
 
-HFONT FontOf(const ControlSpec& spec, const LayoutFonts& fonts) {
-  if (spec.settings & kRedBold10) return fonts.bold10;
-  if (spec.settings & kRedBold8) return fonts.bold8;
+HFONT FontOf(const ControlRow& row, const LayoutFonts& fonts) {
+  if (row.settings & kRedBold10) return fonts.bold10;
+  if (row.settings & kRedBold8) return fonts.bold8;
   return fonts.regular;
 }
 
-void ApplySettings(Control& control, const ControlSpec& spec) {
+void ApplySettings(Control& control, const ControlRow& row) {
   if (auto* label = dynamic_cast<Label*>(&control)) {
-    label->SetAutoSize(!(spec.settings & kFixedSize));
-    if (spec.settings & (kRedBold10 | kRedBold8)) label->SetFontColor(kRed);
+    label->SetAutoSize(!(row.settings & kFixedSize));
+    if (row.settings & (kRedBold10 | kRedBold8)) label->SetFontColor(kRed);
   }
-  if (spec.kind == Kind::Memo) SendMessageW(control.Handle(), EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
-  if (spec.kind == Kind::ListBox) SendMessageW(control.Handle(), LB_SETITEMHEIGHT, 0, 13);
-  if (spec.settings & kAnchorRight) control.AnchorRight(kDesignPageWidth - spec.left - spec.width);
+  if (row.kind == Kind::Memo) SendMessageW(control.Handle(), EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+  if (row.kind == Kind::ListBox) SendMessageW(control.Handle(), LB_SETITEMHEIGHT, 0, 13);
+  if (row.settings & kAnchorRight) control.AnchorRight(kDesignPageWidth - row.left - row.width);
 }
 
 // Tab moves through a page's controls in z-order: the focusable ones go on
 // top in their tab order, and labels and shapes underneath everything, so a
 // button drawn over a label covers it.
-void StackInTabOrder(std::span<const ControlSpec> specs, TfrmMain& form) {
-  std::vector<const ControlSpec*> ordered;
-  for (const ControlSpec& spec : specs) ordered.push_back(&spec);
-  std::stable_sort(ordered.begin(), ordered.end(), [](const ControlSpec* a, const ControlSpec* b) {
+void StackInTabOrder(std::span<const ControlRow> rows, TfrmMain& form) {
+  std::vector<const ControlRow*> ordered;
+  for (const ControlRow& row : rows) ordered.push_back(&row);
+  std::stable_sort(ordered.begin(), ordered.end(), [](const ControlRow* a, const ControlRow* b) {
     if ((a->tabOrder == kNoTab) != (b->tabOrder == kNoTab)) return b->tabOrder == kNoTab;
     return a->tabOrder < b->tabOrder;
   });
-  for (const ControlSpec* spec : ordered) {
-    auto& control = static_cast<Control&>(*form.FindComponent(spec->id));
+  for (const ControlRow* row : ordered) {
+    auto& control = static_cast<Control&>(*form.FindComponent(row->id));
     SetWindowPos(control.Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
 }
 
-void CreatePage(TfrmMain& form, const PageSpec& pageSpec, const LayoutFonts& fonts) {
-  auto& page = static_cast<TabSheet&>(*form.FindComponent(pageSpec.id));
+void CreatePage(TfrmMain& form, const PageRows& pageRows, const LayoutFonts& fonts) {
+  auto& page = static_cast<TabSheet&>(*form.FindComponent(pageRows.id));
   page.Create(TabSheet::WindowClass(), {.parent = form.PageControl1.Handle(),
-                                        .text = pageSpec.caption,
+                                        .text = pageRows.caption,
                                         .style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
                                         .exStyle = WS_EX_CONTROLPARENT,
                                         .font = fonts.regular});
-  page.SetCaption(pageSpec.caption);
+  page.SetCaption(pageRows.caption);
   form.PageControl1.AddPage(page);
 
-  for (const ControlSpec& spec : pageSpec.controls) {
-    auto& control = static_cast<Control&>(*form.FindComponent(spec.id));
-    control.Create(WindowClassOf(spec.kind), {.parent = page.Handle(),
-                                              .left = spec.left,
-                                              .top = spec.top,
-                                              .width = spec.width,
-                                              .height = spec.height,
-                                              .text = spec.text,
-                                              .style = StyleOf(spec),
-                                              .exStyle = ExStyleOf(spec.kind),
-                                              .font = FontOf(spec, fonts)});
-    ApplySettings(control, spec);
-    if (spec.onClick) {
-      form.BindClick(spec.id, [&form, handler = spec.onClick](EventSource* sender) { (form.*handler)(sender); });
+  for (const ControlRow& row : pageRows.controls) {
+    auto& control = static_cast<Control&>(*form.FindComponent(row.id));
+    control.Create(WindowClassOf(row.kind), {.parent = page.Handle(),
+                                              .left = row.left,
+                                              .top = row.top,
+                                              .width = row.width,
+                                              .height = row.height,
+                                              .text = row.text,
+                                              .style = StyleOf(row),
+                                              .exStyle = ExStyleOf(row.kind),
+                                              .font = FontOf(row, fonts)});
+    ApplySettings(control, row);
+    if (row.onClick) {
+      form.BindClick(row.id, [&form, handler = row.onClick](EventSource* sender) { (form.*handler)(sender); });
     }
   }
-  StackInTabOrder(pageSpec.controls, form);
+  StackInTabOrder(pageRows.controls, form);
 }
 
 }  // namespace
@@ -227,7 +227,7 @@ void LoadLayout(TfrmMain& form, const LayoutFonts& fonts) {
                                             .style = WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
                                             .exStyle = WS_EX_CONTROLPARENT,
                                             .font = fonts.regular});
-  for (const PageSpec& page : kPages) CreatePage(form, page, fonts);
+  for (const PageRows& page : kPages) CreatePage(form, page, fonts);
   form.PageControl1.SetActivePage(form.tsWelcome);
 }
 
