@@ -6,6 +6,7 @@
 
 #include "app/Unit2.h"
 #include "bench/bench_support.h"
+#include "bench/wizard.h"
 #include "platform/application.h"
 #include "platform/files.h"
 #include "platform/text.h"
@@ -91,17 +92,8 @@ void CompareWithHostTools() {
 // Pings the window every 20 ms from another thread while it counts, and
 // keeps the longest time it took to answer.
 void MeasureResponsiveness() {
-  Application app;
-  FormOptions options;
-  options.environment = test::PassingEnvironment();
-  TfrmMain form(app, options);
-  form.Create();
-  form.Show();
-  app.ProcessMessages();
-  SendMessageW(GetParent(form.cmdNext0.Handle()), WM_COMMAND, MAKEWPARAM(ids::cmdNext0, BN_CLICKED),
-               reinterpret_cast<LPARAM>(form.cmdNext0.Handle()));
-  std::vector<std::string> items = form.lbInfectedUser.Items();
-  int index = static_cast<int>(std::find(items.begin(), items.end(), "BenchUser") - items.begin());
+  OpenWizard wizard;
+  TfrmMain& form = wizard.form;
 
   std::atomic<bool> done{false};
   double worst = 0;
@@ -118,11 +110,8 @@ void MeasureResponsiveness() {
     }
   });
   Stopwatch watch;
-  test::Select(form.lbInfectedUser, index);
-  while (form.counterBusy) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-    app.ProcessMessages();
-  }
+  wizard.Choose(form.lbInfectedUser, "BenchUser");
+  wizard.WaitForTheCount();
   double counting = watch.Seconds();
   done = true;
   pinger.join();

@@ -6,6 +6,7 @@
 #include "app/Unit2.h"
 
 #include "bench/bench_support.h"
+#include "bench/wizard.h"
 #include "migration/transfer.h"
 #include "platform/files.h"
 #include "platform/text.h"
@@ -109,24 +110,11 @@ double TimeBareCopy(const std::string& from, const std::string& to) {
 // The whole wizard, as the user runs it: the copy of the profile into
 // Public through the real window, its status label and its message loop.
 double TimeThroughTheWindow() {
-  Application app;
-  FormOptions options;
-  options.environment = test::PassingEnvironment();
-  TfrmMain form(app, options);
-  form.Create();
-  form.Show();
-  app.ProcessMessages();
-  test::Click(form.cmdNext0);
-  auto select = [](ListBox& list, const std::string& item) {
-    std::vector<std::string> items = list.Items();
-    test::Select(list, static_cast<int>(std::find(items.begin(), items.end(), item) - items.begin()));
-  };
-  select(form.lbInfectedUser, "d:\\users\\BenchUser");
-  while (form.counterBusy) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-    app.ProcessMessages();
-  }
-  select(form.lbNewUser, "Public");
+  OpenWizard wizard;
+  TfrmMain& form = wizard.form;
+  wizard.Choose(form.lbInfectedUser, "d:\\users\\BenchUser");
+  wizard.WaitForTheCount();
+  wizard.Choose(form.lbNewUser, "Public");
   FlushToDisk();
   Stopwatch watch;
   test::Click(form.cmdNext6);

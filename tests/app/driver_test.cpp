@@ -36,6 +36,16 @@ class Driver : public test::WindowTest {
     test::Select(list, static_cast<int>(found - items.begin()));
   }
 
+  // Alice as the source and a typed name, then Next.
+  TfrmMain& TryTypedName(const std::string& typed) {
+    MakeDirs("c:\\users\\Alice\\Desktop");
+    TfrmMain& form = OpenProfileList();
+    SelectItem(form.lbInfectedUser, "Alice");
+    form.txtNewUser.SetText(typed);
+    EXPECT_TRUE(Click(form.cmdNext6));
+    return form;
+  }
+
   static std::vector<std::string> Report(const std::string& source, const std::string& name) {
     return {" ", "Your data has been moved from " + source + " to c:\\users\\" + name + ".",
             "You may need to adjust some settings such as your home page, ",
@@ -63,20 +73,12 @@ TEST_F(Driver, WithoutASourceTheSourceCaptionTurnsRedUntilTheNextTry) {
 }
 
 TEST_F(Driver, ANameThatIsOnlyBlanksCountsAsNoName) {
-  MakeDirs("c:\\users\\Alice\\Desktop");
-  TfrmMain& form = OpenProfileList();
-  SelectItem(form.lbInfectedUser, "Alice");
-  form.txtNewUser.SetText("  \t ");
-  ASSERT_TRUE(Click(form.cmdNext6));
+  TfrmMain& form = TryTypedName("  \t ");
   EXPECT_EQ(form.lblNewUser1.FontColor(), kRed);
 }
 
 TEST_F(Driver, TheSameNameInAnyCaseIsRefusedAndNothingHappens) {
-  MakeDirs("c:\\users\\Alice\\Desktop");
-  TfrmMain& form = OpenProfileList();
-  SelectItem(form.lbInfectedUser, "Alice");
-  form.txtNewUser.SetText(" aLiCe ");
-  ASSERT_TRUE(Click(form.cmdNext6));
+  TfrmMain& form = TryTypedName(" aLiCe ");
   EXPECT_EQ(messages, std::vector<std::string>{"The new user account can not have the same name as the old user account"});
   EXPECT_EQ(form.PageControl1.ActivePage(), &form.tsProfileList);
   EXPECT_FALSE(form.lblMagic1.Visible());
@@ -84,11 +86,7 @@ TEST_F(Driver, TheSameNameInAnyCaseIsRefusedAndNothingHappens) {
 }
 
 TEST_F(Driver, ANameWindowsWouldRefuseIsRefusedBeforeAnythingRuns) {
-  MakeDirs("c:\\users\\Alice\\Desktop");
-  TfrmMain& form = OpenProfileList();
-  SelectItem(form.lbInfectedUser, "Alice");
-  form.txtNewUser.SetText("x\" & echo pwned > c:\\pwned.txt & \"");
-  ASSERT_TRUE(Click(form.cmdNext6));
+  TfrmMain& form = TryTypedName("x\" & echo pwned > c:\\pwned.txt & \"");
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0], kInvalidAccountNameMessage);
   EXPECT_EQ(form.PageControl1.ActivePage(), &form.tsProfileList);
