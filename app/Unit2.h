@@ -12,7 +12,6 @@
 #include "app/http_client.h"
 #include "app/messages.h"
 #include "console/account.h"
-#include "migration/transfer.h"
 #include "platform/controls.h"
 #include "platform/form.h"
 #include "platform/handles.h"
@@ -137,7 +136,26 @@ class TfrmMain : public Form {
   void DiscoverProfiles();
   void OnCountProgress(WPARAM serial, std::int32_t files);
   void OnCountDone(WPARAM serial);
+
+  // A migration as validation settles it.
+  struct MigrationPlan {
+    std::string source;   // the old profile's folder, ending in a backslash
+    std::string name;     // the destination account, trimmed
+    std::string profile;  // c:\users\ + name, without a trailing backslash
+    bool isPublic = false;
+    bool moving = false;  // from drive C: moved, then permissions reset
+  };
+
+  // The driver and its steps, in the order it runs them.
   void StartMigration();
+  void ResetStatusLabels();
+  bool ValidateMigration(MigrationPlan& plan);
+  bool ProvisionAccount(const MigrationPlan& plan);
+  bool WaitForFirstSignIn(const MigrationPlan& plan);
+  bool WaitForFileCount(const MigrationPlan& plan);
+  void CarryData(const MigrationPlan& plan);
+  void AdjustPermissions(const MigrationPlan& plan);
+  void ReportMigration(const MigrationPlan& plan);
   // One slice of the driver's waits: 100 ms, cut short by input so the
   // window answers at once.
   static void SleepOneSlice();
@@ -159,29 +177,8 @@ class TfrmMain : public Form {
     TfrmMain& form_;
   };
 
-  // The window as the transfer sees it.
-  class TransferScreen : public TransferView {
-   public:
-    explicit TransferScreen(TfrmMain& form) : form_(form) {}
-    void SetStatus(const std::string& text) override { form_.lblMagic4.SetText(text); }
-    void AddLogLine(const std::string& line) override { form_.memoRecovery.AddLine(line); }
-    void LetMessagesThrough() override { form_.App().ProcessMessages(); }
-    // The status changes with every file; it is painted only here, and only
-    // what changed is painted: painting the whole window each time costs
-    // more than the copy of many small files.
-    void Repaint() override {
-      form_.lblMagic4.EndUpdate();
-      form_.PaintChanges();
-      form_.lblMagic4.BeginUpdate();
-    }
-
-   private:
-    TfrmMain& form_;
-  };
-
   FormOptions options_;
   ConsoleScreen consoleScreen_{*this};
-  TransferScreen transferScreen_{*this};
   // True from the start of a migration until the driver returns. Back and
   // Next during its waits must not start a second one inside the first.
   bool migrationRunning_ = false;

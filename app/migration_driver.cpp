@@ -1,11 +1,15 @@
 // The migration driver: from Next on the Profile List page to the report in
-// the log. It runs on the window's thread and keeps the window alive through
-// its waits by handling messages between slices.
-#include <utility>
+// the log, as a row of named steps on the window's thread. Its waits handle
+// the window's messages between slices, so the window answers throughout;
+// the data itself is carried on a thread of its own.
+#include <optional>
+#include <string>
 
 #include "app/Unit2.h"
 #include "migration/catalogue.h"
 #include "migration/permissions.h"
+#include "migration/transfer_progress.h"
+#include "platform/background_task.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "profiles/discovery.h"
@@ -17,6 +21,12 @@ namespace {
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr const char* kStatusPlaceholder = "...............";
 constexpr DWORD kWaitSliceMs = 100;
+// The transfer's status is shown at most this often: a person cannot read
+// faster, and painting every file of a large profile would cost more than
+// carrying it. An entry that takes longer is always shown.
+constexpr DWORD kStatusIntervalMs = 50;
+// How often the window looks at the transfer's progress meanwhile.
+constexpr DWORD kProgressPollMs = 10;
 
 std::string SignInInstruction(const std::string& name) {
   return "NOW You need to use SWITCH USER in your start menu and log in as " + UpperCase(name) +
@@ -57,97 +67,163 @@ void TfrmMain::cmdNext6Click(EventSource*) {
 void TfrmMain::SleepOneSlice() { MsgWaitForMultipleObjects(0, nullptr, FALSE, kWaitSliceMs, QS_ALLINPUT); }
 
 void TfrmMain::StartMigration() {
+  ResetStatusLabels();
+  MigrationPlan plan;
+  if (!ValidateMigration(plan)) return;
+  // From here until the driver returns, Next on the Profile List page only
+  // brings the user back to this migration.
+  FlagScope running(migrationRunning_);
+  if (!ProvisionAccount(plan)) return;
+  if (!WaitForFirstSignIn(plan)) return;
+  if (!WaitForFileCount(plan)) return;
+  CarryData(plan);
+  AdjustPermissions(plan);
+  ReportMigration(plan);
+}
+
+void TfrmMain::ResetStatusLabels() {
   for (Label* status : {&lblMagic1, &lblMagic11, &lblMagic2, &lblMagic4, &lblMagic5}) {
     status->SetText(kStatusPlaceholder);
   }
+}
 
-  std::string source = lbInfectedUser.Item(lbInfectedUser.ItemIndex());
-  std::string name = Trim(txtNewUser.Text());
-  if (name.empty() && lbNewUser.ItemIndex() >= 0) {
-    name = lbNewUser.Item(lbNewUser.ItemIndex());
+// Reads the Profile List page and refuses what cannot be carried out, before
+// anything changes. No waits; a refusal's message box is modal, with the
+// window disabled behind it.
+bool TfrmMain::ValidateMigration(MigrationPlan& plan) {
+  const std::string source = lbInfectedUser.Item(lbInfectedUser.ItemIndex());
+  plan.name = Trim(txtNewUser.Text());
+  if (plan.name.empty() && lbNewUser.ItemIndex() >= 0) {
+    plan.name = lbNewUser.Item(lbNewUser.ItemIndex());
     // A profile that already exists is not made administrator from here.
     chkGiveAdmin.SetChecked(false);
   }
-  if (name.empty()) {
+  if (plan.name.empty()) {
     lblNewUser1.SetFontColor(kRed);
-    return;
+    return false;
   }
-  if (SameText(source, name)) {
+  if (SameText(source, plan.name)) {
     ShowMessage("The new user account can not have the same name as the old user account");
-    return;
+    return false;
   }
-  const bool isPublic = LowerCase(name) == "public";
-  // The name goes into command lines and paths: refuse what Windows refuses
-  // before anything is changed.
-  if (const char* refusal = isPublic ? nullptr : AccountNameRefusal(name)) {
+  plan.isPublic = LowerCase(plan.name) == "public";
+  // The name goes into command lines and paths: refuse what Windows refuses.
+  if (const char* refusal = plan.isPublic ? nullptr : AccountNameRefusal(plan.name)) {
     ShowMessage(refusal);
-    return;
+    return false;
   }
-  source = ProfileFolder(source) + "\\";
-  const std::string profile = "c:\\users\\" + name;
-  FlagScope running(migrationRunning_);
+  plan.source = ProfileFolder(source) + "\\";
+  plan.profile = "c:\\users\\" + plan.name;
+  plan.moving = IsMoveMode(plan.source);
+  return true;
+}
 
+// Shows the Migrate page and creates the account. The console commands
+// block the window while each runs, so no handler runs meanwhile.
+bool TfrmMain::ProvisionAccount(const MigrationPlan& plan) {
   PageControl1.SetActivePage(tsMagic6);
   lbllblMagic11.SetVisible(chkGiveAdmin.Checked());
   lblMagic1.SetVisible(true);
-  if (!isPublic) {
-    if (!CreateUserAccount(name, chkGiveAdmin.Checked(), consoleScreen_, batchFilePath, resultFilePath,
-                           options_.commandRunner)) {
-      return;
-    }
-  } else {
+  if (plan.isPublic) {
     lblMagic1.SetText("(PUBLIC folder)");
+    return true;
   }
+  return CreateUserAccount(plan.name, chkGiveAdmin.Checked(), consoleScreen_, batchFilePath, resultFilePath,
+                           options_.commandRunner);
+}
 
+// Waits until Windows has built the new profile at its first sign-in. Any
+// handler may run meanwhile: Back, Next (which returns here), another
+// source (its count replaces the one the copy will wait for) and closing
+// the window, which clears migrationActive and so ends the migration with
+// nothing touched.
+bool TfrmMain::WaitForFirstSignIn(const MigrationPlan& plan) {
   lblMagic2.SetVisible(true);
   Repaint();
-  lblMagic2.SetText(SignInInstruction(name));
+  lblMagic2.SetText(SignInInstruction(plan.name));
   lblMagic2.SetFontColor(kRed);
   migrationActive = true;
-  // Windows builds the new profile's folders at its first sign-in.
-  while (!PathIsDirectory(profile + "\\desktop") && migrationActive) {
+  while (!PathIsDirectory(plan.profile + "\\desktop") && migrationActive) {
     SleepOneSlice();
     App().ProcessMessages();
   }
-  if (!migrationActive) return;  // the window was closed: nothing has been touched
-
+  if (!migrationActive) return false;
   lblMagic2.SetFontColor(Label::kWindowTextColor);
   lblMagic2.SetText("New Folders Detected");
   lblMagic4.SetVisible(true);
-  const bool moving = IsMoveMode(source);
-  if (moving) {
-    keepCounting = false;  // a move needs no total
-  } else {
-    while (counterBusy && migrationActive) {
-      SleepOneSlice();
-      lblMagic4.SetText("Waiting on file counter... " + std::to_string(fileCount));
-      App().ProcessMessages();
-    }
-  }
-  if (!migrationActive) return;
+  return true;
+}
 
-  // From here on the migration runs to its end, even if the window is closed.
-  lblMagic4.BeginUpdate();
-  MigrateProfileData(source, profile + "\\", transferScreen_, copiedBytes, countedBytes);
-  lblMagic4.EndUpdate();
+// A copy shows a percentage of the counted bytes, so it waits for the count;
+// a move needs no total and stops it. The same handlers as during the
+// sign-in wait may run, with the same guards.
+bool TfrmMain::WaitForFileCount(const MigrationPlan& plan) {
+  if (plan.moving) {
+    keepCounting = false;
+    return true;
+  }
+  while (counterBusy && migrationActive) {
+    SleepOneSlice();
+    lblMagic4.SetText("Waiting on file counter... " + std::to_string(fileCount));
+    App().ProcessMessages();
+  }
+  return migrationActive;
+}
+
+// Carries the catalogue on a thread of its own, which touches no control:
+// the window shows its status and log as they come. The same handlers as
+// during the waits may run; closing the window no longer stops anything
+// (the data is on its way), so the migration runs to its report and the
+// program ends when the driver returns. A count started meanwhile does not
+// change this copy's percentage: the transfer takes the total as it stands.
+void TfrmMain::CarryData(const MigrationPlan& plan) {
+  TransferProgress progress;
+  const std::int64_t hundredthOfTotal = countedBytes;
+  BackgroundTask transfer([&] {
+    MigrateProfileData(plan.source, plan.profile + "\\", progress, copiedBytes, hundredthOfTotal);
+  });
+  DWORD statusShown = GetTickCount() - kStatusIntervalMs;
+  for (;;) {
+    // Looked at first: once it is set, every line the transfer made is in.
+    const bool finished = transfer.Done();
+    memoRecovery.AddLines(progress.TakeLogLines());
+    if (finished) break;
+    if (GetTickCount() - statusShown >= kStatusIntervalMs) {
+      if (std::optional<std::string> status = progress.TakeStatus()) {
+        lblMagic4.SetText(*status);
+        statusShown = GetTickCount();
+      }
+    }
+    App().ProcessMessages();
+    HANDLE done = transfer.DoneEvent();
+    MsgWaitForMultipleObjects(1, &done, FALSE, kProgressPollMs, QS_ALLINPUT);
+  }
+  transfer.Finish();
+
   lblMagic4.SetText("DONE");
   lblMagic5.SetVisible(true);
   Repaint();
-  if (!moving) {
-    lblMagic5.SetText("Not needed");
-  } else {
-    for (const char* folder : kPermissionFolders) {
-      ResetPermissions(profile + folder, Handle(), [this](const std::string& line) { memoRecovery.AddLine(line); });
-    }
-    lblMagic5.SetText("DONE");
-  }
+}
 
+// Moved files keep the old profile's permissions; icacls resets them in the
+// background. No waits.
+void TfrmMain::AdjustPermissions(const MigrationPlan& plan) {
+  if (!plan.moving) {
+    lblMagic5.SetText("Not needed");
+    return;
+  }
+  for (const char* folder : kPermissionFolders) {
+    ResetPermissions(plan.profile + folder, Handle(), [this](const std::string& line) { memoRecovery.AddLine(line); });
+  }
+  lblMagic5.SetText("DONE");
+}
+
+void TfrmMain::ReportMigration(const MigrationPlan& plan) {
   Repaint();
-  memoRecovery.AddLine(" ");
-  memoRecovery.AddLine("Your data has been moved from " + source + " to " + profile + ".");
-  memoRecovery.AddLine("You may need to adjust some settings such as your home page, ");
-  memoRecovery.AddLine("desktop background, screensaver, positions of desktop icons, ");
-  memoRecovery.AddLine("and Outlook / Live Mail SMTP/POP3 settings.");
+  memoRecovery.AddLines({" ", "Your data has been moved from " + plan.source + " to " + plan.profile + ".",
+                         "You may need to adjust some settings such as your home page, ",
+                         "desktop background, screensaver, positions of desktop icons, ",
+                         "and Outlook / Live Mail SMTP/POP3 settings."});
 }
 
 }  // namespace ferrowin

@@ -25,8 +25,6 @@ class QuietView : public TransferView {
  public:
   void SetStatus(const std::string&) override {}
   void AddLogLine(const std::string& line) override { std::printf("  log: %s\n", line.c_str()); }
-  void LetMessagesThrough() override {}
-  void Repaint() override {}
 };
 
 void GenerateCopySource(const std::string& profile) {

@@ -75,13 +75,14 @@ void CarryDataFolder(const CatalogueRow& row, const std::string& source, const s
 // profile's own: a browser started once in the new profile would otherwise
 // keep its empty ones.
 void CopyBrowserFiles(const Browser& browser, const std::string& source, const std::string& destination,
-                      TransferView& view) {
+                      FolderTransfer& transfer, TransferView& view) {
   const std::string profile = browser.folders[3];
   if (!PathIsDirectory(source + profile)) return;
   view.SetStatus(browser.status);
   for (const char* folder : browser.folders) MakeDirectory(destination + folder);
+  RemoveUnfinishedCopies(destination + profile + "\\");
   for (const char* file : {"\\Bookmarks", "\\History"}) {
-    CopyReplacingFile(source + profile + file, destination + profile + file);
+    transfer.CopyReplacingFile(source + profile + file, destination + profile + file);
   }
 }
 
@@ -108,13 +109,13 @@ std::string FindFirefoxBookmarkBackups(const std::string& source) {
 }
 
 void MigrateProfileData(const std::string& source, const std::string& destination, TransferView& view,
-                        std::int64_t& copiedBytes, const std::int64_t& countedBytes) {
+                        std::int64_t& copiedBytes, std::int64_t countedBytes) {
   copiedBytes = 0;
   FolderTransfer transfer(view, copiedBytes, countedBytes);
   for (const CatalogueRow& row : kDataFolders) CarryDataFolder(row, source, destination, transfer);
   CarryFirefoxBookmarks(source, destination, transfer, view);
-  CopyBrowserFiles(kChrome, source, destination, view);
-  CopyBrowserFiles(kEdge, source, destination, view);
+  CopyBrowserFiles(kChrome, source, destination, transfer, view);
+  CopyBrowserFiles(kEdge, source, destination, transfer, view);
 }
 
 }  // namespace ferrowin

@@ -12,9 +12,10 @@
 namespace ferrowin {
 
 // Carries the catalogue from `source` to `destination`, both profile folders
-// ending in a backslash. Resets `copiedBytes` first.
+// ending in a backslash. Resets `copiedBytes` first; `countedBytes` is a
+// hundredth of the counted total, the divisor of the copy's percentage.
 void MigrateProfileData(const std::string& source, const std::string& destination, TransferView& view,
-                        std::int64_t& copiedBytes, const std::int64_t& countedBytes);
+                        std::int64_t& copiedBytes, std::int64_t countedBytes);
 
 // The bookmark backups of the source's Firefox profile: those of the last
 // profile folder the search returns, or empty when there is none.

@@ -7,8 +7,6 @@ namespace ferrowin {
 
 namespace {
 
-constexpr DWORD kRepaintIntervalMs = 50;
-
 // Windows recreates desktop.ini in every folder it manages; failing to carry
 // one is not worth a line.
 bool IsDesktopIni(const std::string& name) { return name == "desktop.ini"; }
@@ -41,9 +39,8 @@ void FolderTransfer::MoveFolderContents(const std::string& source, const std::st
   DirSearch search(source + "*", kAllEntriesMask);
   ReportUnreadableFolder(search, source, view_);
   for (const DirEntry& entry : search) {
-    view_.LetMessagesThrough();
     if (entry.IsDotEntry()) continue;
-    ShowStatus("Recovering: " + entry.name);
+    view_.SetStatus("Recovering: " + entry.name);
     const std::string target = destination + entry.name;
     // The destination's own file wins; its twin stays in the old profile.
     if (PathIsFile(target)) continue;
@@ -59,12 +56,18 @@ void FolderTransfer::MoveFolderContents(const std::string& source, const std::st
 }
 
 void FolderTransfer::CopyFolderContents(const std::string& source, const std::string& destination) {
+  CopyInto(source, destination, false);
+}
+
+void FolderTransfer::CopyInto(const std::string& source, const std::string& destination, bool fresh) {
   DirSearch search(source + "*", kAllEntriesMask);
   ReportUnreadableFolder(search, source, view_);
+  // An earlier run that was stopped may have left unfinished copies here;
+  // they go, and the files they stood for are copied whole below.
+  if (!fresh && search.OpenError() == ERROR_SUCCESS) RemoveUnfinishedCopies(destination);
   for (const DirEntry& entry : search) {
-    view_.LetMessagesThrough();
     if (entry.IsDotEntry()) continue;
-    ShowStatus(std::to_string(Percent()) + "% Recovering: " + entry.name);
+    view_.SetStatus(std::to_string(Percent()) + "% Recovering: " + entry.name);
     const std::string target = destination + entry.name;
 
     if (entry.IsDirectory()) {
@@ -75,34 +78,33 @@ void FolderTransfer::CopyFolderContents(const std::string& source, const std::st
         if (!entry.IsHiddenSystem()) Log("ERROR: Did not follow the link " + source + entry.name);
         continue;
       }
-      if (PathIsDirectory(target) || MakeDirectory(target)) {
-        CopyFolderContents(source + entry.name + "\\", target + "\\");
+      if (!fresh && PathIsDirectory(target)) {
+        CopyInto(source + entry.name + "\\", target + "\\", false);
+      } else if (MakeDirectory(target)) {
+        CopyInto(source + entry.name + "\\", target + "\\", true);
       } else {
         Log("ERROR: Cound not create new folder " + target);
       }
       continue;
     }
 
-    if (!PathIsFile(target) && !CopyNewFile(source + entry.name, target) && !IsDesktopIni(entry.name)) {
+    // A folder this copy made holds nothing yet: no need to look for the name.
+    const bool taken = !fresh && PathIsFile(target);
+    if (!taken && !copier_.CopyNew(source + entry.name, target) && !IsDesktopIni(entry.name)) {
       Log("ERROR: Cound not copy " + entry.name);
     }
     copiedBytes_ += entry.size;
   }
 }
 
+bool FolderTransfer::CopyReplacingFile(const std::string& source, const std::string& destination) {
+  return copier_.CopyReplacing(source, destination);
+}
+
 std::int64_t FolderTransfer::Percent() const {
   // Nothing counted (or under a hundred bytes): there is no share to show.
   if (countedBytes_ <= 0) return 0;
   return copiedBytes_ / countedBytes_;
-}
-
-void FolderTransfer::ShowStatus(const std::string& text) {
-  view_.SetStatus(text);
-  DWORD now = GetTickCount();
-  if (repainted_ && now - lastRepaint_ < kRepaintIntervalMs) return;
-  repainted_ = true;
-  lastRepaint_ = now;
-  view_.Repaint();
 }
 
 }  // namespace ferrowin

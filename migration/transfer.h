@@ -4,25 +4,22 @@
 // overwritten, and whatever cannot be carried becomes a line in the log.
 #pragma once
 
-#include <windows.h>
-
 #include <cstdint>
 #include <string>
 
+#include "platform/file_copy.h"
+
 namespace ferrowin {
 
-// What the transfer needs of the window.
+// What the transfer reports as it goes. The transfer runs on a thread of its
+// own; what stands behind this must not touch a window from it.
 class TransferView {
  public:
   virtual ~TransferView() = default;
-  // The "Move Data" status (lblMagic4).
+  // The "Move Data" status: the entry being carried now. Set for every entry.
   virtual void SetStatus(const std::string& text) = 0;
-  // A line of the migration log (memoRecovery).
+  // A line of the migration log.
   virtual void AddLogLine(const std::string& line) = 0;
-  // Handles pending window messages, so the window stays alive meanwhile.
-  virtual void LetMessagesThrough() = 0;
-  // Paints the whole window now.
-  virtual void Repaint() = 0;
 };
 
 // Drive C means move mode: the first character of the source, any case.
@@ -33,7 +30,7 @@ class FolderTransfer {
   // `copiedBytes` grows by the size of every file the copy passes;
   // `countedBytes` (a hundredth of the counted total) divides it for the
   // percentage.
-  FolderTransfer(TransferView& view, std::int64_t& copiedBytes, const std::int64_t& countedBytes)
+  FolderTransfer(TransferView& view, std::int64_t& copiedBytes, std::int64_t countedBytes)
       : view_(view), copiedBytes_(copiedBytes), countedBytes_(countedBytes) {}
 
   // Both folders end in a backslash.
@@ -41,19 +38,20 @@ class FolderTransfer {
   void MoveFolderContents(const std::string& source, const std::string& destination);
   void CopyFolderContents(const std::string& source, const std::string& destination);
 
+  // The browser files, which replace the destination's own; copied whole
+  // like any other file. False when the copy failed.
+  bool CopyReplacingFile(const std::string& source, const std::string& destination);
+
  private:
-  // The status changes with every entry; the window is repainted only as
-  // often as a person can see, since painting every file of a large profile
-  // would cost more than carrying it.
-  void ShowStatus(const std::string& text);
+  // `fresh`: the destination was made by this copy, so it holds nothing yet.
+  void CopyInto(const std::string& source, const std::string& destination, bool fresh);
   void Log(const std::string& line) { view_.AddLogLine(line); }
   std::int64_t Percent() const;
 
   TransferView& view_;
   std::int64_t& copiedBytes_;
-  const std::int64_t& countedBytes_;
-  DWORD lastRepaint_ = 0;
-  bool repainted_ = false;
+  const std::int64_t countedBytes_;
+  WholeFileCopier copier_;
 };
 
 }  // namespace ferrowin

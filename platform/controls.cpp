@@ -141,21 +141,7 @@ void Label::SetAutoSize(bool autoSize) {
 
 void Label::SetText(std::string_view text) {
   Control::SetText(text);
-  if (autoSize_ && !updating_) FitToText();
-}
-
-void Label::BeginUpdate() {
-  if (updating_) return;
-  updating_ = true;
-  SendMessageW(Handle(), WM_SETREDRAW, FALSE, 0);
-}
-
-void Label::EndUpdate() {
-  if (!updating_) return;
-  updating_ = false;
-  SendMessageW(Handle(), WM_SETREDRAW, TRUE, 0);
   if (autoSize_) FitToText();
-  InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 void Label::FitToText() {
@@ -203,11 +189,18 @@ std::vector<std::string> Memo::Lines() const {
   return lines;
 }
 
-void Memo::AddLine(std::string_view line) {
+void Memo::AddLine(std::string_view line) { AddLines({std::string(line)}); }
+
+void Memo::AddLines(const std::vector<std::string>& lines) {
+  if (lines.empty()) return;
+  std::string text;
+  for (const std::string& line : lines) {
+    text += line;
+    text += "\r\n";
+  }
   auto end = static_cast<WPARAM>(GetWindowTextLengthW(Handle()));
   SendMessageW(Handle(), EM_SETSEL, end, static_cast<LPARAM>(end));
-  std::wstring text = Widen(line) + L"\r\n";
-  SendMessageW(Handle(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+  SendMessageW(Handle(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(Widen(text).c_str()));
 }
 
 HBRUSH Memo::Colors(HDC dc) {

@@ -109,12 +109,6 @@ class Label : public Control {
   bool AutoSize() const { return autoSize_; }
   void SetText(std::string_view text) override;
 
-  // Between these, new texts are taken without being painted or fitted;
-  // EndUpdate fits and paints the last one. For a text that changes faster
-  // than anyone can read it.
-  void BeginUpdate();
-  void EndUpdate();
-
   COLORREF FontColor() const { return fontColor_; }
   void SetFontColor(COLORREF color);
   HBRUSH Colors(HDC dc) override;
@@ -123,7 +117,6 @@ class Label : public Control {
   void FitToText();
 
   bool autoSize_ = true;
-  bool updating_ = false;
   COLORREF fontColor_ = kWindowTextColor;
 };
 
@@ -134,6 +127,8 @@ class Memo : public Control {
   using Control::Control;
   std::vector<std::string> Lines() const;
   void AddLine(std::string_view line);
+  // Appends the lines at once: one change of the control, however many.
+  void AddLines(const std::vector<std::string>& lines);
   void Clear() { SetText(""); }
   HBRUSH Colors(HDC dc) override;
 };

@@ -85,20 +85,6 @@ bool MoveEntry(std::string_view from, std::string_view to) {
   return MoveFileExW(Win32Path(from).c_str(), Win32Path(to).c_str(), 0) != 0;
 }
 
-bool CopyNewFile(std::string_view from, std::string_view to) {
-  const std::wstring target = Win32Path(to);
-  const bool targetExisted = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
-  if (CopyFileW(Win32Path(from).c_str(), target.c_str(), TRUE)) return true;
-  DWORD error = GetLastError();
-  if (targetExisted || error == ERROR_FILE_EXISTS) return false;  // not ours to touch
-  // The target did not exist before this call, so whatever stands there now is
-  // an unfinished copy that a later run would take for a finished one.
-  SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileW(target.c_str());
-  SetLastError(error);
-  return false;
-}
-
 bool CopyReplacingFile(std::string_view from, std::string_view to) {
   return CopyFileW(Win32Path(from).c_str(), Win32Path(to).c_str(), FALSE) != 0;
 }

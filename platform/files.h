@@ -92,10 +92,6 @@ bool MakeDirectory(std::string_view path);
 // One rename; on one volume it carries a whole directory tree at once.
 bool MoveEntry(std::string_view from, std::string_view to);
 
-// Copies a file that must not exist at the target. A copy that fails part-way
-// leaves no partial target behind: the target was this call's own.
-bool CopyNewFile(std::string_view from, std::string_view to);
-
 // Copies a file, replacing the target.
 bool CopyReplacingFile(std::string_view from, std::string_view to);
 

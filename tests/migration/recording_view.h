@@ -13,8 +13,6 @@ class RecordingView : public TransferView {
  public:
   void SetStatus(const std::string& text) override { statuses.push_back(text); }
   void AddLogLine(const std::string& line) override { log.push_back(line); }
-  void LetMessagesThrough() override { ++pumps; }
-  void Repaint() override { ++repaints; }
 
   int StatusCount(const std::string& text) const {
     return static_cast<int>(std::count(statuses.begin(), statuses.end(), text));
@@ -22,8 +20,6 @@ class RecordingView : public TransferView {
 
   std::vector<std::string> statuses;
   std::vector<std::string> log;
-  int pumps = 0;
-  int repaints = 0;
 };
 
 }  // namespace ferrowin::test

@@ -4,6 +4,8 @@
 
 #include <map>
 
+#include "platform/file_copy.h"
+
 #include "tests/support/host.h"
 #include "tests/support/tree.h"
 
@@ -123,33 +125,10 @@ TEST(NamesAndLengths, NamesOutsideTheAnsiPageAndLongPathsWork) {
   ASSERT_GT((deep + "\\file.txt").size(), 300u);
   test::WriteFile(deep + "\\file.txt", "deep");
   EXPECT_TRUE(PathIsFile(deep + "\\file.txt"));
-  EXPECT_TRUE(CopyNewFile(folder / unicodeName, deep + "\\" + unicodeName));
+  EXPECT_TRUE(WholeFileCopier().CopyNew(folder / unicodeName, deep + "\\" + unicodeName));
   EXPECT_EQ(test::ReadWholeFile(deep + "\\" + unicodeName), "data");
   EXPECT_TRUE(MoveEntry(deep + "\\file.txt", deep + "\\moved.txt"));
   EXPECT_TRUE(PathIsFile(deep + "\\moved.txt"));
-}
-
-TEST(CopyNewFileTest, NeverReplacesAnExistingFile) {
-  TestFolder folder;
-  test::WriteFile(folder / "source.txt", "new");
-  test::WriteFile(folder / "target.txt", "old");
-  EXPECT_FALSE(CopyNewFile(folder / "source.txt", folder / "target.txt"));
-  EXPECT_EQ(test::ReadWholeFile(folder / "target.txt"), "old");
-}
-
-TEST(CopyNewFileTest, ACopyThatRunsOutOfSpaceLeavesNoPartialFile) {
-  TestFolder folder;
-  test::MakeDirs(folder / "small");
-  std::string mountPoint = test::HostPath(folder / "small");
-  if (test::RunOnHost("mount -t tmpfs -o size=1m tmpfs " + test::ShellQuote(mountPoint)) != 0) {
-    GTEST_SKIP() << "cannot mount a 1 MiB tmpfs here (mounting needs root)";
-  }
-  test::WriteFile(folder / "big.bin", std::string(3 * 1024 * 1024, 'x'));
-  bool copied = CopyNewFile(folder / "big.bin", folder / "small\\big.bin");
-  bool leftover = PathExists(folder / "small\\big.bin");
-  test::RunOnHost("umount " + test::ShellQuote(mountPoint));
-  EXPECT_FALSE(copied);
-  EXPECT_FALSE(leftover);
 }
 
 }  // namespace
