@@ -12,6 +12,7 @@
 #include "app/http_client.h"
 #include "app/messages.h"
 #include "console/account.h"
+#include "migration/catalogue.h"
 #include "platform/controls.h"
 #include "platform/form.h"
 #include "platform/handles.h"
@@ -153,8 +154,9 @@ class TfrmMain : public Form {
   bool ProvisionAccount(const MigrationPlan& plan);
   bool WaitForFirstSignIn(const MigrationPlan& plan);
   bool WaitForFileCount(const MigrationPlan& plan);
-  void CarryData(const MigrationPlan& plan);
-  void AdjustPermissions(const MigrationPlan& plan);
+  CarriedProfile CarryData(const MigrationPlan& plan);
+  void AdjustPermissions(const MigrationPlan& plan, const std::vector<std::string>& appDataFolders);
+  void NoteWhatStayed(const MigrationPlan& plan, const LeftBehind& whatStayed);
   void ReportMigration(const MigrationPlan& plan);
   // One slice of the driver's waits: 100 ms, cut short by input so the
   // window answers at once.

@@ -76,8 +76,9 @@ void TfrmMain::StartMigration() {
   if (!ProvisionAccount(plan)) return;
   if (!WaitForFirstSignIn(plan)) return;
   if (!WaitForFileCount(plan)) return;
-  CarryData(plan);
-  AdjustPermissions(plan);
+  const CarriedProfile carried = CarryData(plan);
+  AdjustPermissions(plan, carried.appDataFolders);
+  NoteWhatStayed(plan, carried.whatStayed);
   ReportMigration(plan);
 }
 
@@ -176,11 +177,12 @@ bool TfrmMain::WaitForFileCount(const MigrationPlan& plan) {
 // (the data is on its way), so the migration runs to its report and the
 // program ends when the driver returns. A count started meanwhile does not
 // change this copy's percentage: the transfer takes the total as it stands.
-void TfrmMain::CarryData(const MigrationPlan& plan) {
+CarriedProfile TfrmMain::CarryData(const MigrationPlan& plan) {
   TransferProgress progress;
   const std::int64_t hundredthOfTotal = countedBytes;
+  CarriedProfile carried;
   BackgroundTask transfer([&] {
-    MigrateProfileData(plan.source, plan.profile + "\\", progress, copiedBytes, hundredthOfTotal);
+    carried = MigrateProfileData(plan.source, plan.profile + "\\", progress, copiedBytes, hundredthOfTotal);
   });
   DWORD statusShown = GetTickCount() - kStatusIntervalMs;
   for (;;) {
@@ -203,19 +205,27 @@ void TfrmMain::CarryData(const MigrationPlan& plan) {
   lblMagic4.SetText("DONE");
   lblMagic5.SetVisible(true);
   Repaint();
+  return carried;
 }
 
 // Moved files keep the old profile's permissions; icacls resets them in the
-// background. No waits.
-void TfrmMain::AdjustPermissions(const MigrationPlan& plan) {
+// background: the data folders, and what the move carried into AppData. No
+// waits.
+void TfrmMain::AdjustPermissions(const MigrationPlan& plan, const std::vector<std::string>& appDataFolders) {
   if (!plan.moving) {
     lblMagic5.SetText("Not needed");
     return;
   }
-  for (const char* folder : kPermissionFolders) {
-    ResetPermissions(plan.profile + folder, Handle(), [this](const std::string& line) { memoRecovery.AddLine(line); });
-  }
+  auto log = [this](const std::string& line) { memoRecovery.AddLine(line); };
+  for (const char* folder : kPermissionDataFolders) ResetPermissions(plan.profile + folder, Handle(), log);
+  for (const std::string& folder : appDataFolders) ResetPermissions(plan.profile + folder, Handle(), log);
   lblMagic5.SetText("DONE");
+}
+
+// What stayed in the old profile, so the technician does not wipe it with
+// data still in it. Nothing is added when everything was carried.
+void TfrmMain::NoteWhatStayed(const MigrationPlan& plan, const LeftBehind& whatStayed) {
+  memoRecovery.AddLines(whatStayed.Notes(plan.moving));
 }
 
 void TfrmMain::ReportMigration(const MigrationPlan& plan) {

@@ -1,6 +1,9 @@
 #include "migration/catalogue.h"
 
+#include <utility>
+
 #include "platform/files.h"
+#include "platform/text.h"
 
 namespace ferrowin {
 
@@ -64,11 +67,13 @@ bool RowApplies(const CatalogueRow& row, const std::string& source) {
   return false;
 }
 
-void CarryDataFolder(const CatalogueRow& row, const std::string& source, const std::string& destination,
+// False when the row's condition did not hold and nothing was carried.
+bool CarryDataFolder(const CatalogueRow& row, const std::string& source, const std::string& destination,
                      FolderTransfer& transfer) {
-  if (!RowApplies(row, source)) return;
+  if (!RowApplies(row, source)) return false;
   if (row.prepared && !PathIsDirectory(destination + row.prepared)) MakeDirectory(destination + row.prepared);
   transfer.TransferFolder(source + row.item, destination + row.item);
+  return true;
 }
 
 // Bookmarks and history are copied, whatever the drive, replacing the new
@@ -82,7 +87,10 @@ void CopyBrowserFiles(const Browser& browser, const std::string& source, const s
   for (const char* folder : browser.folders) MakeDirectory(destination + folder);
   RemoveUnfinishedCopies(destination + profile + "\\");
   for (const char* file : {"\\Bookmarks", "\\History"}) {
-    transfer.CopyReplacingFile(source + profile + file, destination + profile + file);
+    const std::string from = source + profile + file;
+    if (!LookAt(from).exists) continue;  // nothing of it to carry
+    if (transfer.CopyReplacingFile(from, destination + profile + file)) continue;
+    transfer.WhatStayed().BrowserFileNotCopied(transfer.RelativeToOldProfile(from), SystemErrorText(GetLastError()));
   }
 }
 
@@ -94,6 +102,27 @@ void CarryFirefoxBookmarks(const std::string& source, const std::string& destina
   MakeDirectory(destination + "Desktop\\FirefoxBookmarks");
   std::string backups = FindFirefoxBookmarkBackups(source);
   if (!backups.empty()) transfer.TransferFolder(backups, destination + "Desktop\\FirefoxBookmarks\\");
+}
+
+bool IsCatalogueFolder(const std::string& name) {
+  if (SameText(name, "AppData")) return true;
+  for (const CatalogueRow& row : kDataFolders) {
+    if (row.when == When::Always && SameText(name + "\\", row.item)) return true;
+  }
+  return false;
+}
+
+// Names what lies at the top of the old profile that nothing carries: the
+// folders people make there, OneDrive, Saved Games, files. Hidden entries
+// (the registry hive, AppData), Windows' own links and folders holding only
+// Windows' hidden files (desktop.ini) are no one's data.
+void AccountOutsideCatalogue(const std::string& source, LeftBehind& whatStayed) {
+  for (const DirEntry& entry : DirSearch(source + "*", kAllEntriesMask)) {
+    if (entry.IsDotEntry() || entry.IsReparsePoint() || (entry.attributes & FILE_ATTRIBUTE_HIDDEN)) continue;
+    if (entry.IsDirectory() && IsCatalogueFolder(entry.name)) continue;
+    const Tally tally = entry.IsDirectory() ? TallyFolder(source + entry.name + "\\") : TallyFile(entry);
+    if (tally.plainFiles > 0) whatStayed.OutsideCatalogue(entry.name, tally);
+  }
 }
 
 }  // namespace
@@ -108,14 +137,21 @@ std::string FindFirefoxBookmarkBackups(const std::string& source) {
   return found;
 }
 
-void MigrateProfileData(const std::string& source, const std::string& destination, TransferView& view,
-                        std::int64_t& copiedBytes, std::int64_t countedBytes) {
+CarriedProfile MigrateProfileData(const std::string& source, const std::string& destination, TransferView& view,
+                                  std::int64_t& copiedBytes, std::int64_t countedBytes) {
   copiedBytes = 0;
-  FolderTransfer transfer(view, copiedBytes, countedBytes);
-  for (const CatalogueRow& row : kDataFolders) CarryDataFolder(row, source, destination, transfer);
+  CarriedProfile carried;
+  FolderTransfer transfer(view, copiedBytes, countedBytes, source);
+  for (const CatalogueRow& row : kDataFolders) {
+    if (!CarryDataFolder(row, source, destination, transfer) || row.when == When::Always) continue;
+    carried.appDataFolders.push_back(std::string("\\").append(row.prepared));
+  }
   CarryFirefoxBookmarks(source, destination, transfer, view);
   CopyBrowserFiles(kChrome, source, destination, transfer, view);
   CopyBrowserFiles(kEdge, source, destination, transfer, view);
+  AccountOutsideCatalogue(source, transfer.WhatStayed());
+  carried.whatStayed = std::move(transfer.WhatStayed());
+  return carried;
 }
 
 }  // namespace ferrowin

@@ -9,10 +9,12 @@
 
 namespace ferrowin {
 
-// The folders reset after a move, relative to the new profile, in order.
-inline constexpr const char* kPermissionFolders[] = {
-    "\\Contacts", "\\Desktop", "\\Documents", "\\Downloads", "\\Favorites",
-    "\\Music",    "\\Pictures", "\\Videos",   "\\AppData\\Roaming", "\\AppData\\Local",
+// The data folders reset after a move, relative to the new profile, in
+// order. Under AppData only the folders the move carried are reset, never
+// AppData\Local or AppData\Roaming as a whole: the Windows apps the new user
+// has by then (Start, Settings, Photos) need their own permissions there.
+inline constexpr const char* kPermissionDataFolders[] = {
+    "\\Contacts", "\\Desktop", "\\Documents", "\\Downloads", "\\Favorites", "\\Music", "\\Pictures", "\\Videos",
 };
 
 // The icacls parameters for one folder.

@@ -6,9 +6,6 @@ namespace ferrowin {
 
 namespace {
 
-// CreateDirectory refuses plain paths from MAX_PATH - 12 characters on.
-constexpr size_t kLongPathThreshold = MAX_PATH - 12;
-
 constexpr DWORD kMaskedAttributes =
     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 8 /* volume label */ | FILE_ATTRIBUTE_DIRECTORY;
 
@@ -38,6 +35,7 @@ void DirSearch::Take(const WIN32_FIND_DATAW& data) {
   current_.attributes = data.dwFileAttributes;
   current_.size = static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) |
                                             data.nFileSizeLow);
+  current_.lastWrite = data.ftLastWriteTime;
 }
 
 bool DirSearch::Advance() {
@@ -53,22 +51,36 @@ bool DirSearch::Advance() {
 
 std::wstring Win32Path(std::string_view path) {
   std::wstring wide = Widen(path);
-  if (wide.size() < kLongPathThreshold || wide.starts_with(L"\\\\?\\")) return wide;
+  if (wide.starts_with(L"\\\\?\\") || wide.starts_with(L"\\\\.\\")) return wide;
   if (wide.size() >= 3 && wide[1] == L':' && wide[2] == L'\\') return L"\\\\?\\" + wide;
   if (wide.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + wide.substr(2);
   return wide;
 }
 
-bool PathIsFile(std::string_view path) {
+PathFacts LookAt(std::string_view path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExW(Win32Path(path).c_str(), GetFileExInfoStandard, &data)) return false;
-  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+  if (!GetFileAttributesExW(Win32Path(path).c_str(), GetFileExInfoStandard, &data)) return {};
+  return {.exists = true,
+          .attributes = data.dwFileAttributes,
+          .size = static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) |
+                                            data.nFileSizeLow),
+          .lastWrite = data.ftLastWriteTime};
+}
+
+bool PathFacts::IsFile() const {
+  if (!exists || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
   // A DOS date holds 1980 to 2107; outside that range the entry counts as absent.
   FILETIME local;
   SYSTEMTIME time;
-  if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) || !FileTimeToSystemTime(&local, &time)) return false;
+  if (!FileTimeToLocalFileTime(&lastWrite, &local) || !FileTimeToSystemTime(&local, &time)) return false;
   return time.wYear >= 1980 && time.wYear <= 2107;
 }
+
+bool PathFacts::SameFileAs(const DirEntry& entry) const {
+  return exists && size == entry.size && CompareFileTime(&lastWrite, &entry.lastWrite) == 0;
+}
+
+bool PathIsFile(std::string_view path) { return LookAt(path).IsFile(); }
 
 bool PathIsDirectory(std::string_view path) {
   DWORD attributes = GetFileAttributesW(Win32Path(path).c_str());

@@ -1,6 +1,6 @@
 // The file-system primitives every other part of the program is built on.
-// Paths are UTF-8; each call goes to the wide Win32 function, long absolute
-// paths in their \\?\ form, so no name or length is out of reach.
+// Paths are UTF-8; each call goes to the wide Win32 function, absolute paths
+// in their \\?\ form, so no name or length is out of reach.
 #pragma once
 
 #include <windows.h>
@@ -23,6 +23,7 @@ struct DirEntry {
   std::string name;
   DWORD attributes = 0;
   std::int64_t size = 0;
+  FILETIME lastWrite{};
 
   bool IsDotEntry() const { return name == "." || name == ".."; }
   bool IsDirectory() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
@@ -76,12 +77,31 @@ class DirSearch {
   DirEntry current_;
 };
 
-// The path as the wide Win32 calls want it: \\?\ is put in front of long
-// absolute paths, which then pass the 260-character limit.
+// The path as the wide Win32 calls want it: an absolute path in the form
+// \\?\C:\..., taken as it stands. It passes the 260-character limit, and a name
+// that ends in a full stop or a blank ("report.") keeps it instead of
+// standing for its look-alike ("report").
 std::wstring Win32Path(std::string_view path);
 
-// True for an existing entry that is not a directory and whose last-write time,
-// in local time, lies within 1980 to 2107; other entries count as absent.
+// What one look at a path tells.
+struct PathFacts {
+  bool exists = false;
+  DWORD attributes = 0;
+  std::int64_t size = 0;
+  FILETIME lastWrite{};
+
+  bool IsDirectory() const { return exists && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+  // An existing entry that is not a directory and whose last-write time, in
+  // local time, lies within 1980 to 2107; other entries count as absent.
+  bool IsFile() const;
+  // The same size and last-write time as the entry: the same file, as far
+  // as anyone can tell without reading both.
+  bool SameFileAs(const DirEntry& entry) const;
+};
+
+PathFacts LookAt(std::string_view path);
+
+// LookAt(path).IsFile().
 bool PathIsFile(std::string_view path);
 bool PathIsDirectory(std::string_view path);
 bool PathExists(std::string_view path);

@@ -59,6 +59,23 @@ std::string JoinLines(const std::vector<std::string>& lines) {
   return text;
 }
 
+std::string SizeText(std::int64_t bytes) {
+  if (bytes < 1000) return std::to_string(bytes) + " B";
+  if (bytes < 1000000) return std::to_string(bytes / 1000) + " KB";
+  if (bytes < 1000000000) return std::to_string(bytes / 1000000) + " MB";
+  return std::to_string(bytes / 1000000000) + " GB";
+}
+
+std::string SystemErrorText(DWORD error) {
+  wchar_t* buffer = nullptr;
+  DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                    FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                                nullptr, error, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+  std::string text = length ? Trim(Narrow(std::wstring_view(buffer, length))) : std::string();
+  LocalFree(buffer);
+  return text.empty() ? "error " + std::to_string(error) : text;
+}
+
 bool Contains(std::string_view text, std::string_view part) {
   return !text.empty() && text.find(part) != std::string_view::npos;
 }

@@ -26,6 +26,14 @@ std::vector<std::string> SplitLines(std::string_view text);
 // The lines joined with CR LF between them, none after the last.
 std::string JoinLines(const std::vector<std::string>& lines);
 
+// A size as the program writes it: B, KB, MB or GB in steps of 1000, whole
+// numbers by truncation ("5 GB").
+std::string SizeText(std::int64_t bytes);
+
+// The system's own words for an error code, on one line ("The system cannot
+// find the path specified."), or "error N" when it has none.
+std::string SystemErrorText(DWORD error);
+
 bool Contains(std::string_view text, std::string_view part);
 bool StartsWith(std::string_view text, std::string_view prefix);
 

@@ -1,6 +1,7 @@
 #include "profiles/file_counter.h"
 
 #include "platform/files.h"
+#include "platform/text.h"
 
 namespace ferrowin {
 
@@ -15,17 +16,7 @@ constexpr DWORD kProgressIntervalMs = 30;
 std::string FileCountText(std::int32_t files) { return "Files = " + std::to_string(files); }
 
 std::string FileCountWithSizeText(std::int32_t files, std::int64_t bytes) {
-  std::string size;
-  if (bytes < 1000) {
-    size = std::to_string(bytes) + " B";
-  } else if (bytes < 1000000) {
-    size = std::to_string(bytes / 1000) + " KB";
-  } else if (bytes < 1000000000) {
-    size = std::to_string(bytes / 1000000) + " MB";
-  } else {
-    size = std::to_string(bytes / 1000000000) + " GB";
-  }
-  return FileCountText(files) + " (" + size + ")";
+  return FileCountText(files) + " (" + SizeText(bytes) + ")";
 }
 
 void FileCounter::CountFiles(const std::string& folder) {

@@ -15,7 +15,7 @@ namespace {
 
 std::vector<std::string> ProfileFolders(const std::string& profile) {
   std::vector<std::string> folders;
-  for (const char* folder : kPermissionFolders) folders.push_back(profile + folder);
+  for (const char* folder : kPermissionDataFolders) folders.push_back(profile + folder);
   return folders;
 }
 
@@ -37,14 +37,12 @@ TEST(PermissionReset, StartsIcaclsForEveryFolderWithoutWaitingForIt) {
   EXPECT_TRUE(ResetAll(ProfileFolders("c:\\users\\J\xc3\xb6rg Bauer")).empty());  // "Jörg Bauer"
   EXPECT_LT(GetTickCount() - start, 8000u);
 
-  ASSERT_TRUE(tools.WaitForRecords(10));
+  ASSERT_TRUE(tools.WaitForRecords(8));
   std::vector<std::string> parameters;
   for (const std::string& record : tools.Records()) parameters.push_back(test::ArgumentsOf(record));
-  std::sort(parameters.begin(), parameters.end());  // the ten processes run side by side
+  std::sort(parameters.begin(), parameters.end());  // the processes run side by side
   const std::string tail = "\"  /reset /t /c /l /q";
   EXPECT_EQ(parameters, (std::vector<std::string>{
-                            "\"c:\\users\\J\xc3\xb6rg Bauer\\AppData\\Local" + tail,
-                            "\"c:\\users\\J\xc3\xb6rg Bauer\\AppData\\Roaming" + tail,
                             "\"c:\\users\\J\xc3\xb6rg Bauer\\Contacts" + tail,
                             "\"c:\\users\\J\xc3\xb6rg Bauer\\Desktop" + tail,
                             "\"c:\\users\\J\xc3\xb6rg Bauer\\Documents" + tail,

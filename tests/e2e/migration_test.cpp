@@ -65,6 +65,16 @@ class Migration : public ::testing::Test {
     ASSERT_TRUE(app.WaitForText(ids::lblMagic2, Instruction("BOB")));
   }
 
+  // A copy of a profile on another drive into Public, once it is counted.
+  void StartCopyIntoPublic(RunningApp& app, const std::string& source) {
+    Open(app);
+    ASSERT_TRUE(app.Select(ids::lbInfectedUser, source));
+    ASSERT_TRUE(app.WaitFor([&] { return StartsWith(app.Text(ids::lblFileCount), "Files = ") &&
+                                         Contains(app.Text(ids::lblFileCount), "("); }));
+    ASSERT_TRUE(app.Select(ids::lbNewUser, "Public"));
+    ASSERT_TRUE(app.Click(ids::cmdNext6));
+  }
+
   bool Finished(const RunningApp& app) {
     return app.WaitFor([&] { return app.Lines(ids::memoRecovery).size() >= 5 && app.Text(ids::lblMagic5) != "..............."; }, 60000);
   }
@@ -87,6 +97,8 @@ TEST_F(Migration, MovesAProfileOnCIntoANewAdministratorAccount) {
   WriteFile("c:\\users\\Alice\\Documents\\desktop.ini", "ini", kHiddenSystem);
   WriteFile("c:\\users\\Alice\\Desktop\\todo.txt", "alice's todo");
   WriteFile("c:\\users\\Alice\\Pictures\\cat.jpg", "cat");
+  WriteFile("c:\\users\\Alice\\AppData\\Roaming\\Microsoft\\Sticky Notes\\StickyNotes.snt", "notes");
+  WriteFile("c:\\users\\Alice\\AppData\\Roaming\\Thunderbird\\profiles.ini", "thunderbird");
   RunningApp app(Launch{.program = program});
   Open(app);
   ASSERT_TRUE(app.Select(ids::lbInfectedUser, "Alice"));
@@ -115,7 +127,11 @@ TEST_F(Migration, MovesAProfileOnCIntoANewAdministratorAccount) {
   EXPECT_EQ(app.Text(ids::lblMagic2), "New Folders Detected");
   EXPECT_EQ(app.Text(ids::lblMagic4), "DONE");
   EXPECT_EQ(app.Text(ids::lblMagic5), "DONE");
-  EXPECT_EQ(app.Lines(ids::memoRecovery), Report("c:\\users\\Alice\\", "Bob"));
+  std::vector<std::string> log = {
+      "NOTE: 1 files (12 B) stayed in the old profile because the new profile already holds their names:",
+      "NOTE:   Desktop\\todo.txt"};
+  for (const std::string& line : Report("c:\\users\\Alice\\", "Bob")) log.push_back(line);
+  EXPECT_EQ(app.Lines(ids::memoRecovery), log);
   EXPECT_EQ(ReadWholeFile("c:\\users\\Bob\\Documents\\Projects\\plan.docx"), "plan");
   EXPECT_EQ(ReadWholeFile("c:\\users\\Bob\\Pictures\\cat.jpg"), "cat");
   EXPECT_EQ(test::AttributesOf("c:\\users\\Bob\\Documents\\desktop.ini") & kHiddenSystem, kHiddenSystem);
@@ -126,8 +142,10 @@ TEST_F(Migration, MovesAProfileOnCIntoANewAdministratorAccount) {
   ASSERT_TRUE(tools.WaitForRecords(13));
   std::vector<std::string> resets = IcaclsRecords();
   std::vector<std::string> expected;
+  // The data folders and what the move carried into AppData, never AppData
+  // as a whole: the new user's Windows apps keep their own permissions there.
   for (const char* folder : {"Contacts", "Desktop", "Documents", "Downloads", "Favorites", "Music", "Pictures",
-                             "Videos", "AppData\\Roaming", "AppData\\Local"}) {
+                             "Videos", "AppData\\Roaming\\Microsoft\\Sticky Notes", "AppData\\Roaming\\Thunderbird"}) {
     expected.push_back("\"c:\\users\\Bob\\" + std::string(folder) + "\"  /reset /t /c /l /q");
   }
   // Started side by side and not waited for: they may record in any order.
@@ -228,6 +246,47 @@ TEST_F(Migration, BackAndNextDuringTheWaitReturnToTheMigrationUnderWay) {
   ASSERT_TRUE(Finished(app));
   EXPECT_EQ(app.Lines(ids::memoRecovery), Report("c:\\users\\Alice\\", "Bob"));
   EXPECT_EQ(ReadWholeFile("c:\\users\\Bob\\Music\\song.mp3"), "song");
+  // Nothing was carried into AppData: only the eight data folders are reset.
+  ASSERT_TRUE(tools.WaitForRecords(commands + 8));
+  EXPECT_EQ(IcaclsRecords().size(), 8u);
+}
+
+TEST_F(Migration, AKilledCopyLeavesNoPartOfAFileUnderItsNameAndARerunCarriesItWhole) {
+  const std::string videos = machine.AddDrive('d') + "users\\Dan\\Videos\\";
+  constexpr std::int64_t kSize = 1LL << 30;
+  WriteFile(videos + "a clip.mp4", "clip");
+  ASSERT_TRUE(test::MakeSparseFile(videos + "big.bin", kSize));
+  ASSERT_TRUE(test::WriteAt(videos + "big.bin", kSize - 4, "tail"));
+  const std::string copy = "c:\\users\\Public\\Videos\\big.bin";
+  const std::string unfinished = copy + ".ferrowin-partial";
+  {
+    RunningApp app(Launch{.program = program});
+    StartCopyIntoPublic(app, "d:\\users\\Dan");
+    if (HasFatalFailure()) return;
+    // Killed a little way into the big file.
+    ASSERT_TRUE(app.WaitFor([&] { return test::FileSize(unfinished) > 0; }, 60000));
+    app.Kill();
+  }
+  EXPECT_FALSE(PathExists(copy));
+  EXPECT_LT(test::FileSize(unfinished), kSize);
+  EXPECT_TRUE(test::AttributesOf(unfinished) & FILE_ATTRIBUTE_HIDDEN);
+
+  RunningApp app(Launch{.program = program});
+  StartCopyIntoPublic(app, "d:\\users\\Dan");
+  if (HasFatalFailure()) return;
+  // While the big file is copied, the label names it and the window answers.
+  ASSERT_TRUE(app.WaitFor([&] { return Contains(app.Text(ids::lblMagic4), "% Recovering: big.bin"); }, 60000));
+  DWORD slowestAnswer = 0;
+  EXPECT_TRUE(app.WaitFor([&] {
+    slowestAnswer = std::max(slowestAnswer, app.AnswerTime(5000));
+    return !Contains(app.Text(ids::lblMagic4), "big.bin");
+  }, 60000));
+  EXPECT_LT(slowestAnswer, 2000u);
+  ASSERT_TRUE(Finished(app));
+  EXPECT_EQ(test::FileSize(copy), kSize);
+  EXPECT_EQ(test::ReadAt(copy, kSize - 4, 4), "tail");
+  EXPECT_EQ(ListTree("c:\\users\\Public\\Videos"), (std::vector<std::string>{"a clip.mp4", "big.bin"}));
+  EXPECT_EQ(app.Lines(ids::memoRecovery), Report("d:\\users\\Dan\\", "Public"));
 }
 
 }  // namespace

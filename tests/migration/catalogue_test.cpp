@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/files.h"
+#include "platform/text.h"
 #include "tests/migration/recording_view.h"
 #include "tests/support/machine.h"
 #include "tests/support/tree.h"
@@ -31,13 +32,16 @@ class Catalogue : public ::testing::Test {
     }
   }
 
-  void Migrate(const std::string& source, const std::string& destination) {
-    MigrateProfileData(source + "\\", destination + "\\", view, copiedBytes, countedBytes);
+  // Carries the catalogue; the notes on what stayed behind.
+  std::vector<std::string> Migrate(const std::string& source, const std::string& destination) {
+    carried = MigrateProfileData(source + "\\", destination + "\\", view, copiedBytes, countedBytes);
+    return carried.whatStayed.Notes(IsMoveMode(source));
   }
 
   test::RecordingView view;
   std::int64_t copiedBytes = 12345;  // left over from an earlier migration
   std::int64_t countedBytes = 1;
+  CarriedProfile carried;
 };
 
 TEST_F(Catalogue, CarriesTheDataFoldersAndMakesAnEmptyContactsFolder) {
@@ -144,6 +148,110 @@ TEST_F(Catalogue, FromASecondDriveEverythingIsCopiedAndBrowserFilesAreNotCounted
   EXPECT_EQ(view.StatusCount("0% Recovering: a.txt"), 1);
   EXPECT_TRUE(PathIsFile(drive + "users\\Dan\\Documents\\a.txt"));
   EXPECT_EQ(ReadWholeFile(destination / "AppData\\Local\\Google\\Chrome\\User Data\\Default\\History"), "h");
+}
+
+// --- What stayed behind -------------------------------------------------------
+
+TEST_F(Catalogue, NamesTheNewProfileAlreadyHoldsAreCountedAndTheFirstTwentyShown) {
+  TestFolder source, destination;
+  MakeNewProfile(destination.Path());
+  std::vector<std::string> names;
+  for (int i = 1; i <= 21; ++i) {
+    std::string name = "letter" + std::to_string(100 + i) + ".txt";
+    names.push_back(name);
+    WriteFile(source / ("Documents\\" + name), "0123456789");
+    WriteFile(destination / ("Documents\\" + name), "the new profile's own");
+  }
+  // The same file on both sides counts as carried.
+  for (const TestFolder* side : {&source, &destination}) {
+    WriteFile(*side / "Desktop\\same.txt", "same");
+    ASSERT_TRUE(test::SetWriteYear(*side / "Desktop\\same.txt", 2020));
+  }
+  MakeDirs(destination / "Music\\Albums");
+  WriteFile(source / "Music\\Albums", "a file where the new profile has a folder");
+  names = test::InFileSystemOrder(source / "Documents", names);
+
+  std::vector<std::string> expected = {
+      "NOTE: 22 files (251 B) stayed in the old profile because the new profile already holds their names:"};
+  for (int i = 0; i < 20; ++i) expected.push_back("NOTE:   Documents\\" + names[i]);
+  expected.push_back("NOTE:   and 2 more");
+  EXPECT_EQ(Migrate(source.Path(), destination.Path()), expected);
+  EXPECT_TRUE(view.log.empty());
+}
+
+TEST_F(Catalogue, ACopyRunAgainOverItsOwnCopyAddsNoNote) {
+  test::CleanMachine machine;
+  const std::string dan = machine.AddDrive('e') + "users\\Dan";
+  WriteFile(dan + "\\Documents\\taxes.pdf", "taxes");
+  WriteFile(dan + "\\Pictures\\Holiday\\beach.jpg", "beach");
+  TestFolder destination;
+  MakeNewProfile(destination.Path());
+  EXPECT_TRUE(Migrate(dan, destination.Path()).empty());
+  EXPECT_TRUE(Migrate(dan, destination.Path()).empty());
+
+  WriteFile(destination / "Pictures\\Holiday\\beach.jpg", "another beach");
+  EXPECT_EQ(Migrate(dan, destination.Path()),
+            (std::vector<std::string>{
+                "NOTE: 1 files (5 B) were not copied because the new profile already holds their names:",
+                "NOTE:   Pictures\\Holiday\\beach.jpg"}));
+}
+
+TEST_F(Catalogue, NamesWhatLiesOutsideTheCatalogueButNotWindowsOwnFiles) {
+  TestFolder source, destination;
+  MakeNewProfile(destination.Path());
+  WriteFile(source / "OneDrive\\Documents\\cv.docx", std::string(2500, 'c'));
+  WriteFile(source / "Projects\\garden\\plan.txt", "plan");
+  WriteFile(source / "Saved Games\\desktop.ini", "ini", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  WriteFile(source / "NTUSER.DAT", "hive", FILE_ATTRIBUTE_HIDDEN);
+  WriteFile(source / "AppData\\Local\\cache.bin", "cache");
+  WriteFile(source / "Documents\\letter.txt", "letter");
+  std::vector<std::string> named = test::InFileSystemOrder(source.Path(), {"OneDrive", "Projects"});
+  ASSERT_EQ(named.size(), 2u);
+  auto sized = [](const std::string& name) { return name + (name == "OneDrive" ? " (2 KB)" : " (4 B)"); };
+  EXPECT_EQ(Migrate(source.Path(), destination.Path()),
+            (std::vector<std::string>{
+                "NOTE: Not carried, outside the folders this program carries: " + sized(named[0]) + ", " +
+                    sized(named[1]),
+                "NOTE: Files in OneDrive return when the user signs in to OneDrive in the new account; files never "
+                "synced are only in the old profile's OneDrive folder."}));
+}
+
+TEST_F(Catalogue, WhatCouldNotBeCopiedIsSummedUpAndBrowserFilesNamedWithTheSystemsReason) {
+  test::CleanMachine machine;
+  const std::string dan = machine.AddDrive('e') + "users\\Dan";
+  WriteFile(dan + "\\Favorites\\news.url", std::string(1500, 'n'));
+  WriteFile(dan + "\\Favorites\\Work\\wiki.url", std::string(700, 'w'));
+  WriteFile(dan + "\\AppData\\Local\\Google\\Chrome\\User Data\\Default\\Bookmarks", "bookmarks");
+  // Like Public: no Favorites and no AppData, which the copy cannot make.
+  TestFolder destination;
+  MakeDirs(destination / "Documents");
+  WriteFile(destination / "AppData", "a file where the folder should go");
+  std::vector<std::string> notes = Migrate(dan, destination.Path());
+  ASSERT_EQ(view.log.size(), 2u);  // news.url and the Work folder
+  EXPECT_EQ(notes, (std::vector<std::string>{
+                       "NOTE: 2 entries (2 KB) could not be carried; the ERROR lines above name them.",
+                       "NOTE: Not copied: AppData\\Local\\Google\\Chrome\\User Data\\Default\\Bookmarks (" +
+                           SystemErrorText(ERROR_PATH_NOT_FOUND) + ")"}));
+}
+
+TEST(LeftBehindNotes, OnlineOnlyFilesAmongTheFailuresAreToldApart) {
+  constexpr DWORD kRecallOnDataAccess = 0x00400000;
+  constexpr DWORD kRecallOnOpen = 0x00040000;
+  LeftBehind whatStayed;
+  whatStayed.Failed(TallyFile({.name = "cloud.docx", .attributes = kRecallOnDataAccess, .size = 4000}));
+  whatStayed.Failed(TallyFile({.name = "cloud.xlsx", .attributes = kRecallOnOpen, .size = 3000}));
+  whatStayed.Failed(TallyFile({.name = "local.txt", .attributes = FILE_ATTRIBUTE_ARCHIVE, .size = 500}));
+  // Kept out by the new profile's own file, not a failure.
+  whatStayed.SameName("Documents\\cloud.pptx",
+                      TallyFile({.name = "cloud.pptx", .attributes = kRecallOnDataAccess, .size = 9000}));
+  EXPECT_EQ(whatStayed.Notes(true),
+            (std::vector<std::string>{
+                "NOTE: 1 files (9 KB) stayed in the old profile because the new profile already holds their names:",
+                "NOTE:   Documents\\cloud.pptx",
+                "NOTE: 3 entries (7 KB) could not be carried; the ERROR lines above name them.",
+                "NOTE: 2 of the files that could not be carried are online-only OneDrive files (7 KB); they return "
+                "when the user signs in to OneDrive."}));
+  EXPECT_TRUE(LeftBehind().Notes(false).empty());
 }
 
 }  // namespace

@@ -16,6 +16,7 @@ namespace {
 using test::ListTree;
 using test::MakeDirs;
 using test::ReadWholeFile;
+using test::RemoveTree;
 using test::TestFolder;
 using test::WriteFile;
 
@@ -90,6 +91,25 @@ TEST_F(MoveMode, HiddenSystemAndUnicodeEntriesAndLongPathsAreCarried) {
   EXPECT_EQ(ReadWholeFile(destination / (deep + "\\deep.txt")), "deep");
   EXPECT_TRUE(ListTree(source / "Music").empty());
   EXPECT_TRUE(view.log.empty());
+}
+
+TEST_F(MoveMode, LinksWhoseNamesTheDestinationHoldsAreNeverEntered) {
+  TestFolder source, destination, other;
+  WriteFile(other / "Documents\\taxes.pdf", "another person's");
+  WriteFile(other / "Music\\song.mp3", "another person's");
+  MakeDirs(source / "Documents");
+  // A link into another profile's folder, and one of Windows' own hidden ones.
+  ASSERT_TRUE(test::MakeHostSymlink(source / "Documents\\Shared", test::HostPath(other / "Documents")));
+  ASSERT_TRUE(test::MakeHostSymlink(source / "Documents\\My Music", test::HostPath(other / "Music")));
+  SetFileAttributesW(Win32Path(source / "Documents\\My Music").c_str(), kHiddenSystem);
+  MakeDirs(destination / "Documents\\Shared");
+  MakeDirs(destination / "Documents\\My Music");
+  Move(source.Path(), destination.Path());
+  EXPECT_EQ(ListTree(other.Path()),
+            (std::vector<std::string>{"Documents\\", "Documents\\taxes.pdf", "Music\\", "Music\\song.mp3"}));
+  EXPECT_EQ(ListTree(destination.Path()),
+            (std::vector<std::string>{"Documents\\", "Documents\\My Music\\", "Documents\\Shared\\"}));
+  EXPECT_EQ(view.log, std::vector<std::string>{"ERROR: Did not follow the link " + source / "Documents\\Shared"});
 }
 
 TEST_F(MoveMode, FailuresAreNamedExceptForDesktopIni) {
@@ -210,6 +230,30 @@ TEST_F(CopyMode, LinksAreNotFollowedAndOnlyForeignOnesAreNamed) {
   Copy(drive + "src\\Documents", destination.Path());
   EXPECT_EQ(ListTree(destination.Path()), std::vector<std::string>{"letter.txt"});
   EXPECT_EQ(view.log, std::vector<std::string>{"ERROR: Did not follow the link " + drive + "src\\Documents\\Loop"});
+}
+
+TEST_F(CopyMode, NamesEndingInAFullStopOrABlankArriveAsThemselvesMovedOrCopied) {
+  TestFolder onC, destination;
+  for (const std::string& root : {drive + "src", onC.Path()}) {
+    WriteFile(root + "\\Documents\\report", "plain");
+    WriteFile(root + "\\Documents\\report.", "with a full stop");
+    WriteFile(root + "\\Documents\\notes ", "with a blank");
+  }
+  const std::vector<std::string> expected = {"Documents\\", "Documents\\notes ", "Documents\\report",
+                                             "Documents\\report."};
+  for (const std::string& root : {drive + "src", onC.Path()}) {
+    SCOPED_TRACE(root);
+    RemoveTree(destination.Path() + "\\Documents");
+    MakeDirs(destination / "Documents");
+    // The look-alike is there first: the full-stop name must not stand for it.
+    WriteFile(destination / "Documents\\report", "plain");
+    Copy(root, destination.Path());
+    EXPECT_EQ(ListTree(destination.Path()), expected);
+    EXPECT_EQ(ReadWholeFile(destination / "Documents\\report."), "with a full stop");
+    EXPECT_EQ(ReadWholeFile(destination / "Documents\\notes "), "with a blank");
+    EXPECT_TRUE(view.log.empty());
+  }
+  EXPECT_EQ(ListTree(onC / "Documents"), std::vector<std::string>{"report"});  // moved, but for the twin
 }
 
 TEST_F(CopyMode, ACopyThatRunsOutOfSpaceIsNamedAndLeavesNoPartialFile) {

@@ -216,6 +216,19 @@ bool RunningApp::PressEnterIn(int controlId) {
 
 void RunningApp::CloseWindow() { PostMessageW(window_, WM_CLOSE, 0, 0); }
 
+void RunningApp::Kill() {
+  if (!process_.hProcess) return;
+  TerminateProcess(process_.hProcess, 1);
+  WaitForSingleObject(process_.hProcess, 10000);
+}
+
+DWORD RunningApp::AnswerTime(DWORD limit) const {
+  DWORD_PTR result = 0;
+  const DWORD start = GetTickCount();
+  if (!SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, limit, &result)) return limit;
+  return GetTickCount() - start;
+}
+
 HWND RunningApp::FindMessageBox() const {
   struct Search {
     DWORD processId;

@@ -57,6 +57,11 @@ class RunningApp {
   bool SetChecked(int checkBoxId, bool checked);
   bool PressEnterIn(int controlId);
   void CloseWindow();
+  // Ends the program at once, as a crash or the task manager would.
+  void Kill();
+  // How long the window takes to answer a message, in ms; `limit` when it
+  // did not answer within it.
+  DWORD AnswerTime(DWORD limit) const;
 
   // The program's message box, once one is up: its text; then its OK.
   std::optional<std::string> WaitForMessageBox(int timeoutMs = 20000) const;

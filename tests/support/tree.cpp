@@ -67,6 +67,41 @@ bool MakeSparseFile(std::string_view path, std::int64_t size) {
   return SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.Get());
 }
 
+namespace {
+
+UniqueFileHandle OpenAt(std::string_view path, DWORD access, std::int64_t offset) {
+  UniqueFileHandle file(CreateFileW(Win32Path(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER position;
+  position.QuadPart = offset;
+  if (file && !SetFilePointerEx(file.Get(), position, nullptr, FILE_BEGIN)) file.Reset();
+  return file;
+}
+
+}  // namespace
+
+bool WriteAt(std::string_view path, std::int64_t offset, std::string_view bytes) {
+  UniqueFileHandle file = OpenAt(path, GENERIC_WRITE, offset);
+  DWORD written = 0;
+  return file && ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size();
+}
+
+std::string ReadAt(std::string_view path, std::int64_t offset, size_t length) {
+  UniqueFileHandle file = OpenAt(path, GENERIC_READ, offset);
+  std::string bytes(length, '\0');
+  DWORD read = 0;
+  if (!file || !ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(length), &read, nullptr)) return {};
+  bytes.resize(read);
+  return bytes;
+}
+
+std::int64_t FileSize(std::string_view path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(Win32Path(path).c_str(), GetFileExInfoStandard, &data)) return -1;
+  return static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+}
+
 bool SetWriteYear(std::string_view path, int year) {
   SYSTEMTIME time{};
   time.wYear = static_cast<WORD>(year);

@@ -37,6 +37,12 @@ void WriteFile(std::string_view path, std::string_view content = "", DWORD attri
 // A file of the given size that takes no disk space.
 bool MakeSparseFile(std::string_view path, std::int64_t size);
 
+// Writes bytes at an offset of an existing file; reads them back. The size
+// of a file, or -1 when there is none.
+bool WriteAt(std::string_view path, std::int64_t offset, std::string_view bytes);
+std::string ReadAt(std::string_view path, std::int64_t offset, size_t length);
+std::int64_t FileSize(std::string_view path);
+
 // Sets the last-write time to 1 January of the given year (UTC).
 bool SetWriteYear(std::string_view path, int year);
 

@@ -1,0 +1,61 @@
+// The memory a migration takes as the profile grows: the wizard carries a
+// generated profile of 300,000 files, copied from a second drive into
+// Public and then moved back within C:, and the process's peak is read after
+// each step. Run it in a process of its own: the peak only ever grows.
+#include "app/Unit2.h"
+#include "bench/bench_support.h"
+#include "bench/wizard.h"
+#include "platform/files.h"
+#include "tests/support/machine.h"
+#include "tests/support/window.h"
+
+namespace ferrowin::bench {
+namespace {
+
+// Folders of `perFolder` empty files under Documents and Pictures.
+void GenerateProfile(const std::string& profile, int folders, int perFolder) {
+  std::printf("generating %d files in %d folders...\n", folders * perFolder, folders);
+  test::MakeDirs(profile + "\\Documents");
+  test::MakeDirs(profile + "\\Pictures");
+  test::RunOnHost("cd " + test::ShellQuote(test::HostPath(profile)) + " && for i in $(seq 1 " +
+                      std::to_string(folders) + "); do d=$([ $((i % 2)) = 0 ] && echo Documents || echo Pictures)/f$i; " +
+                      "mkdir -p $d; (cd $d && seq 1 " + std::to_string(perFolder) +
+                      " | sed 's/^/file-with-a-longish-name-/' | xargs touch); done",
+                  1200000);
+}
+
+double Migrate(const std::string& source, const std::string& destination) {
+  OpenWizard wizard;
+  TfrmMain& form = wizard.form;
+  wizard.Choose(form.lbInfectedUser, source);
+  wizard.WaitForTheCount();
+  wizard.Choose(form.lbNewUser, destination);
+  Stopwatch watch;
+  test::Click(form.cmdNext6);
+  double seconds = watch.Seconds();
+  std::printf("window: %s, %s, log of %zu lines\n", form.lblFileCount.Text().c_str(), form.lblMagic4.Text().c_str(),
+              form.memoRecovery.Lines().size());
+  std::vector<std::string> log = form.memoRecovery.Lines();
+  for (size_t i = 0; i < log.size() && i < 8; ++i) std::printf("  log: %s\n", log[i].c_str());
+  return seconds;
+}
+
+}  // namespace
+}  // namespace ferrowin::bench
+
+int main(int argc, char** argv) {
+  using namespace ferrowin;
+  const int folders = argc > 1 ? std::atoi(argv[1]) : 3000;
+  const int perFolder = argc > 2 ? std::atoi(argv[2]) : 100;
+  test::CleanMachine machine;
+  const std::string drive = machine.AddDrive('d');
+  bench::GenerateProfile(drive + "users\\Many", folders, perFolder);
+  bench::Report("memory: peak at start", bench::PeakMegabytes(), "MB");
+  bench::Report("copy of the profile into Public, through the window", bench::Migrate("d:\\users\\Many", "Public"), "s");
+  bench::Report("memory: peak after the copy", bench::PeakMegabytes(), "MB");
+  test::MakeDirs("c:\\users\\Back\\Desktop");
+  test::MakeDirs("c:\\users\\Back\\Pictures");
+  bench::Report("move of Public back into another profile", bench::Migrate("Public", "Back"), "s");
+  bench::Report("memory: peak after the move", bench::PeakMegabytes(), "MB");
+  return 0;
+}
