@@ -91,8 +91,8 @@ void TfrmMain::StartMigration() {
   lbllblMagic11.SetVisible(chkGiveAdmin.Checked());
   lblMagic1.SetVisible(true);
   if (!isPublic) {
-    if (!CreateUserAccount(name, chkGiveAdmin.Checked(), consoleScreen_, batchFilePath, resultFilePath,
-                           options_.commandRunner)) {
+    if (!CreateUserAccount(name, chkGiveAdmin.Checked(), options_.accounts, consoleScreen_, batchFilePath,
+                           resultFilePath, options_.commandRunner)) {
       return;
     }
   } else {
