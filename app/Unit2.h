@@ -12,6 +12,7 @@
 #include "app/http_client.h"
 #include "app/messages.h"
 #include "console/account.h"
+#include "console/local_accounts.h"
 #include "migration/catalogue.h"
 #include "platform/controls.h"
 #include "platform/form.h"
@@ -37,6 +38,7 @@ struct FormOptions {
   // Where message boxes go; empty for real modal boxes.
   std::function<void(const std::string& text)> showMessage;
   CommandRunnerSettings commandRunner;
+  LocalAccounts accounts = SystemLocalAccounts();
 };
 
 enum class CloseAction { caNone, caHide, caFree, caMinimize };

@@ -129,8 +129,8 @@ bool TfrmMain::ProvisionAccount(const MigrationPlan& plan) {
     lblMagic1.SetText("(PUBLIC folder)");
     return true;
   }
-  return CreateUserAccount(plan.name, chkGiveAdmin.Checked(), consoleScreen_, batchFilePath, resultFilePath,
-                           options_.commandRunner);
+  return CreateUserAccount(plan.name, chkGiveAdmin.Checked(), options_.accounts, consoleScreen_, batchFilePath,
+                           resultFilePath, options_.commandRunner);
 }
 
 // Waits until Windows has built the new profile at its first sign-in. Any

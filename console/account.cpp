@@ -1,6 +1,7 @@
 #include "console/account.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "platform/text.h"
 
@@ -65,14 +66,30 @@ std::string ForWqlString(std::string_view name) {
   return escaped;
 }
 
-std::string CreateCommand(const std::string& name) { return "net users \"" + ForBatch(name) + "\" /add"; }
+std::string Quoted(const std::string& text) { return std::string("\"").append(text).append("\""); }
 
-std::string NoExpiryCommand(const std::string& name) {
-  return "wmic useraccount where \"name='" + ForWqlString(ForBatch(name)) + "'\" set passwordExpires=false";
+// A tool named by its full path, which the interpreter runs without a search.
+std::string ToolToken(const std::string& path) { return Contains(path, " ") ? Quoted(path) : path; }
+
+std::string CreateCommand(const std::string& name) {
+  return ToolToken(NetPath()) + " users \"" + ForBatch(name) + "\" /add";
 }
 
-std::string AdminCommand(const std::string& name) {
-  return "net localgroup administrators \"" + ForBatch(name) + "\" /add";
+std::string NoExpiryCommand(const std::string& name) {
+  return ToolToken(WmicPath()) + " useraccount where \"name='" + ForWqlString(ForBatch(name)) +
+         "'\" set passwordExpires=false";
+}
+
+// The group by its own name where Windows calls it otherwise (another display
+// language); where it is "Administrators", or unknown, the word net has
+// always been given.
+std::string AdminGroupArgument(const std::string& groupName) {
+  if (groupName.empty() || SameText(groupName, "Administrators")) return "administrators";
+  return Quoted(ForBatch(groupName));
+}
+
+std::string AdminCommand(const std::string& name, const std::string& groupName) {
+  return ToolToken(NetPath()) + " localgroup " + AdminGroupArgument(groupName) + " \"" + ForBatch(name) + "\" /add";
 }
 
 // The status text of a net command: its whole output unless the first line
@@ -97,6 +114,18 @@ void JudgeNoExpiry(const CapturingView& view, AccountView& screen) {
   if (!succeeded) screen.AddLogLine("Unexpected result while disabling password expiry: " + view.Text());
 }
 
+// wmic where Windows still has it; where it is gone, the account's own flag.
+void DisablePasswordExpiry(const std::string& name, const LocalAccounts& accounts,
+                           const std::function<bool(const std::string&)>& run, const CapturingView& console,
+                           AccountView& screen) {
+  if (!accounts.wmicInstalled()) {
+    if (!accounts.setPasswordNeverExpires(name)) screen.AddLogLine(kExpiryError);
+    return;
+  }
+  if (!run(NoExpiryCommand(name))) screen.AddLogLine(kExpiryError);
+  JudgeNoExpiry(console, screen);
+}
+
 }  // namespace
 
 const char* AccountNameRefusal(const std::string& name) {
@@ -113,8 +142,9 @@ bool IsValidAccountName(std::string_view name) {
   return true;
 }
 
-bool CreateUserAccount(const std::string& name, bool giveAdmin, AccountView& view, std::string& batchFilePath,
-                       std::string& resultFilePath, const CommandRunnerSettings& settings) {
+bool CreateUserAccount(const std::string& name, bool giveAdmin, const LocalAccounts& accounts, AccountView& view,
+                       std::string& batchFilePath, std::string& resultFilePath,
+                       const CommandRunnerSettings& settings) {
   if (const char* refusal = AccountNameRefusal(name)) {
     view.ShowMessage(refusal);
     return false;
@@ -130,12 +160,13 @@ bool CreateUserAccount(const std::string& name, bool giveAdmin, AccountView& vie
   }
   view.SetAccountStatus(NetStatus(console, "User NOT added, maybe because it already existed?"));
 
-  if (!run(NoExpiryCommand(name))) view.AddLogLine(kExpiryError);
-  JudgeNoExpiry(console, view);
+  DisablePasswordExpiry(name, accounts, run, console, view);
 
   if (!giveAdmin) return true;
   view.ShowAdminStatus();
-  if (!run(AdminCommand(name))) view.ShowMessage("Error giving ADMIN, we will continue anyway");
+  if (!run(AdminCommand(name, accounts.administratorsGroupName()))) {
+    view.ShowMessage("Error giving ADMIN, we will continue anyway");
+  }
   view.SetAdminStatus(NetStatus(console, "User NOT given admin, maybe because they already had admin?"));
   return true;
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "console/command_runner.h"
+#include "console/local_accounts.h"
 
 namespace ferrowin {
 
@@ -35,10 +36,12 @@ bool IsValidAccountName(std::string_view name);
 // Why the account commands cannot take this name, or null when they can.
 const char* AccountNameRefusal(const std::string& name);
 
-// Runs the account commands for `name` (already trimmed). Returns false only
-// when the account could not be created at all (refused name, or the create
-// command timed out); the user has been told in a message box.
-bool CreateUserAccount(const std::string& name, bool giveAdmin, AccountView& view, std::string& batchFilePath,
-                       std::string& resultFilePath, const CommandRunnerSettings& settings = {});
+// Runs the account commands for `name` (already trimmed), each tool by its
+// full path in the system folder. Returns false only when the account could
+// not be created at all (refused name, or the create command timed out); the
+// user has been told in a message box.
+bool CreateUserAccount(const std::string& name, bool giveAdmin, const LocalAccounts& accounts, AccountView& view,
+                       std::string& batchFilePath, std::string& resultFilePath,
+                       const CommandRunnerSettings& settings = {});
 
 }  // namespace ferrowin

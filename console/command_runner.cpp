@@ -36,9 +36,12 @@ std::string BatchText(const std::string& command, const std::string& folder) {
 }
 
 void StartBatch(const std::string& batchFilePath, HWND owner) {
-  // Its result is not needed: a batch that never starts is still there at
+  // The interpreter looks in its working folder before the PATH: there, the
+  // system folder holds only the system's own tools, where the program's
+  // folder (a Downloads folder, a stick of tools) might hold a look-alike.
+  // The result is not needed: a batch that never starts is still there at
   // the end of the wait, which reports it.
-  ShellExecuteW(owner, L"open", Widen(batchFilePath).c_str(), nullptr, nullptr, SW_MINIMIZE);
+  ShellExecuteW(owner, L"open", Widen(batchFilePath).c_str(), nullptr, Widen(SystemFolder()).c_str(), SW_MINIMIZE);
 }
 
 // True when the batch file is gone, that is, the command has finished.

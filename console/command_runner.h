@@ -1,6 +1,7 @@
 // Runs a console command without a console of our own: a two-line batch file
 // in the temporary folder runs the command with its standard output sent to
-// a result file, then deletes itself; we wait for it to be gone.
+// a result file, then deletes itself; we wait for it to be gone. The batch
+// runs in the system folder.
 #pragma once
 
 #include <windows.h>

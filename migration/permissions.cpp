@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "platform/files.h"
 #include "platform/text.h"
 
 namespace ferrowin {
@@ -12,8 +13,11 @@ std::string PermissionResetParameters(const std::string& folder) {
 
 void ResetPermissions(const std::string& folder, HWND owner,
                       const std::function<void(const std::string& line)>& addLogLine) {
-  // Not waited for: the resets run on by themselves while the program finishes.
-  auto started = reinterpret_cast<INT_PTR>(ShellExecuteW(owner, L"open", L"icacls",
+  // By its full path: the shell would look for a bare "icacls" in the
+  // program's own folder first. Not waited for: the resets run on by
+  // themselves while the program finishes.
+  const std::string icacls = SystemFolder() + "\\icacls.exe";
+  auto started = reinterpret_cast<INT_PTR>(ShellExecuteW(owner, L"open", Widen(icacls).c_str(),
                                                          Widen(PermissionResetParameters(folder)).c_str(), nullptr,
                                                          SW_MINIMIZE));
   if (started > 32) return;

@@ -20,7 +20,8 @@ inline constexpr const char* kPermissionDataFolders[] = {
 // The icacls parameters for one folder.
 std::string PermissionResetParameters(const std::string& folder);
 
-// Starts icacls for one folder; a failure to start it becomes a log line.
+// Starts the system folder's icacls for one folder; a failure to start it
+// becomes a log line.
 void ResetPermissions(const std::string& folder, HWND owner,
                       const std::function<void(const std::string& line)>& addLogLine);
 

@@ -103,6 +103,13 @@ bool CopyReplacingFile(std::string_view from, std::string_view to) {
 
 bool DeletePath(std::string_view path) { return DeleteFileW(Win32Path(path).c_str()) != 0; }
 
+std::string SystemFolder() {
+  wchar_t folder[MAX_PATH + 1] = {};
+  UINT length = GetSystemDirectoryW(folder, MAX_PATH + 1);
+  if (length == 0 || length > MAX_PATH) return {};
+  return Narrow(std::wstring_view(folder, length));
+}
+
 bool ReadFileBytes(std::string_view path, std::string& bytes) {
   UniqueFileHandle file(CreateFileW(Win32Path(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -117,6 +117,10 @@ bool CopyReplacingFile(std::string_view from, std::string_view to);
 
 bool DeletePath(std::string_view path);
 
+// The system folder (GetSystemDirectoryW), where Windows keeps its console
+// tools; without a trailing backslash.
+std::string SystemFolder();
+
 // Whole-file reads and writes of raw bytes.
 bool ReadFileBytes(std::string_view path, std::string& bytes);
 bool WriteFileBytes(std::string_view path, std::string_view bytes);

@@ -6,7 +6,9 @@ FERROWIN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 FERROWIN_BUILD="$FERROWIN_ROOT/build/windows"
 
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# The console tools the program runs are the stand-ins that tests and the
+# demo put in system32: Wine would run its built-in programs in their place.
+export WINEDLLOVERRIDES="mscoree,mshtml=;net.exe,icacls.exe,wmic.exe=n"
 export WINEPREFIX="${WINEPREFIX:-$FERROWIN_ROOT/build/wineprefix}"
 
 ferrowin_say() { printf '\033[1m== %s\033[0m\n' "$*" >&2; }
@@ -70,6 +72,21 @@ ferrowin_prepare_prefix() {
     wineserver -w
     touch "$WINEPREFIX/.ferrowin-ready"
   ) 9>"$WINEPREFIX.lock"
+}
+
+# Puts the stand-ins for the console tools where Windows keeps the real
+# ones, in the prefix's system32 and system32/wbem, from where the program
+# runs them. A file is replaced by a new one, never written through: a
+# stand-in still running keeps its own, and a link into Wine's installation
+# is left alone.
+ferrowin_install_standins() {
+  local standins="$FERROWIN_BUILD/tests/standins" system32="$WINEPREFIX/drive_c/windows/system32"
+  [ -d "$standins" ] || return 0
+  local tool target
+  for tool in net.exe icacls.exe wbem/wmic.exe; do
+    target="$system32/$tool"
+    cmp -s "$standins/${tool##*/}" "$target" || cp --remove-destination "$standins/${tool##*/}" "$target"
+  done
 }
 
 # Keeps one wineserver alive for the whole run, so each start of a program

@@ -1,5 +1,6 @@
 // Creating the destination account on the real window, with our stand-ins
-// for net and wmic run by Wine's command interpreter.
+// for net and wmic in the system folder run by Wine's command interpreter,
+// and the answers about local accounts set by each test.
 #include "console/account.h"
 
 #include <windows.h>
@@ -16,6 +17,20 @@ namespace ferrowin {
 namespace {
 
 constexpr const char* kDots = "...............";
+constexpr const char* kExpiryError = "Error disabling password expiration! (continuing anyway)";
+
+// An English Windows that still has wmic.
+LocalAccounts EnglishWindowsWithWmic() {
+  return {.builtInAccountName = [](unsigned long) { return std::string(); },
+          .localAccountExists = [](const std::string&) { return false; },
+          .administratorsGroupName = [] { return std::string("Administrators"); },
+          .setPasswordNeverExpires =
+              [](const std::string& name) {
+                ADD_FAILURE() << "the flag was set for " << name << " although wmic is there";
+                return false;
+              },
+          .wmicInstalled = [] { return true; }};
+}
 
 class AccountCommands : public test::WindowTest {
  protected:
@@ -25,8 +40,8 @@ class AccountCommands : public test::WindowTest {
   }
 
   bool Create(const std::string& name, bool giveAdmin, CommandRunnerSettings settings = {}) {
-    return CreateUserAccount(name, giveAdmin, form->AccountScreen(), form->batchFilePath, form->resultFilePath,
-                             settings);
+    return CreateUserAccount(name, giveAdmin, accounts, form->AccountScreen(), form->batchFilePath,
+                             form->resultFilePath, settings);
   }
 
   // A batch left running by a time-out must be gone before the next run.
@@ -38,15 +53,20 @@ class AccountCommands : public test::WindowTest {
 
   test::ConsoleTools tools;
   test::ScopedTempDirectory temp{tools.Folder(), "Temp"};
+  LocalAccounts accounts = EnglishWindowsWithWmic();
   TfrmMain* form = nullptr;
 };
 
-// The command lines as the stand-ins receive them: the interpreter passes
-// the blank before the redirection on, as Windows' does.
-std::vector<std::string> CommandLines(const std::string& quotedName, const std::string& wqlName) {
-  return {"net users \"" + quotedName + "\" /add ",
-          "wmic useraccount where \"name='" + wqlName + "'\" set passwordExpires=false ",
-          "net localgroup administrators \"" + quotedName + "\" /add "};
+// The command lines as the stand-ins receive them, each tool by its full path
+// in the system folder: the interpreter passes the blank before the
+// redirection on, as Windows' does.
+std::vector<std::string> CommandLines(const std::string& quotedName, const std::string& wqlName,
+                                      const std::string& group = "administrators") {
+  const std::string net = SystemFolder() + "\\net.exe";
+  const std::string wmic = SystemFolder() + "\\wbem\\wmic.exe";
+  return {net + " users \"" + quotedName + "\" /add ",
+          wmic + " useraccount where \"name='" + wqlName + "'\" set passwordExpires=false ",
+          net + " localgroup " + group + " \"" + quotedName + "\" /add "};
 }
 
 TEST_F(AccountCommands, CreatesAnAdministratorWithTheThreeCommands) {
@@ -96,7 +116,7 @@ TEST_F(AccountCommands, AnyOtherFirstLineIsShownOrLoggedWhole) {
   // No output from wmic at all.
   tools.Behave("wmic", "stderr");
   EXPECT_TRUE(Create("Bob", false));
-  EXPECT_EQ(Log().back(), "Error disabling password expiration! (continuing anyway)");
+  EXPECT_EQ(Log().back(), kExpiryError);
   EXPECT_EQ(Log().size(), 3u);
 }
 
@@ -116,6 +136,55 @@ TEST_F(AccountCommands, FindsWmicsSuccessOnAnyLineOfItsUtf16Output) {
   EXPECT_TRUE(Create("Bob", false));
   ASSERT_GT(form->memoDosOutput.Lines().size(), 1u);
   EXPECT_TRUE(Log().empty());
+}
+
+TEST_F(AccountCommands, GivesAdminThroughTheAdministratorsGroupByTheNameWindowsGivesIt) {
+  struct Case {
+    const char* groupName;  // as the lookup of S-1-5-32-544 gives it
+    const char* argument;   // as the batch passes it on to net
+  };
+  const Case cases[] = {
+      {"Administratoren", "\"Administratoren\""},  // German Windows
+      {"Admins 100%", "\"Admins 100%\""},          // the batch must not take %...% for a variable
+      {"Administrators", "administrators"},         // English Windows: the command of old
+      {"administrators", "administrators"},
+      {"", "administrators"},                       // the lookup failed
+  };
+  for (const Case& each : cases) {
+    SCOPED_TRACE(each.groupName);
+    const std::string groupName = each.groupName;
+    accounts.administratorsGroupName = [&] { return groupName; };
+    const size_t before = tools.Records().size();
+    EXPECT_TRUE(Create("Bob", true));
+    ASSERT_EQ(tools.Records().size(), before + 3);
+    EXPECT_EQ(tools.Records().back(), CommandLines("Bob", "Bob", each.argument)[2]);
+  }
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(AccountCommands, WithoutWmicTheAccountsOwnFlagKeepsItsPasswordFromExpiring) {
+  accounts.wmicInstalled = [] { return false; };
+  std::vector<std::string> flagged;
+  accounts.setPasswordNeverExpires = [&](const std::string& name) {
+    flagged.push_back(name);
+    return true;
+  };
+  EXPECT_TRUE(Create("O'Brien %PATH%", true));
+  // The name itself, not as the batch or wmic's query would escape it.
+  EXPECT_EQ(flagged, std::vector<std::string>{"O'Brien %PATH%"});
+  const std::vector<std::string> commands = CommandLines("O'Brien %PATH%", "O\\'Brien %PATH%");
+  EXPECT_EQ(tools.Records(), (std::vector<std::string>{commands[0], commands[2]}));
+  EXPECT_EQ(form->lblMagic1.Text(), "DONE");
+  EXPECT_EQ(form->lblMagic11.Text(), "DONE");
+  EXPECT_TRUE(Log().empty());
+
+  // When the flag cannot be set either: the step's error line, and the admin
+  // step still runs.
+  accounts.setPasswordNeverExpires = [](const std::string&) { return false; };
+  EXPECT_TRUE(Create("Bob", true));
+  EXPECT_EQ(Log(), std::vector<std::string>{kExpiryError});
+  EXPECT_EQ(tools.Records().back(), CommandLines("Bob", "Bob")[2]);
+  EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(AccountCommands, RefusesANameThatCouldChangeACommandLineBeforeRunningAnything) {
@@ -179,7 +248,7 @@ TEST_F(AccountCommands, OnlyATimeOutOfTheCreateStepStopsTheRest) {
     // The memo still holds the batch, which is judged as the output.
     const std::string wmicLine = CommandLines("Bob", "Bob")[1];
     EXPECT_EQ(Log(), (std::vector<std::string>{
-                         "Error disabling password expiration! (continuing anyway)",
+                         kExpiryError,
                          "Unexpected result while disabling password expiry: " + wmicLine + "> \"" + temp.Path() +
                              "vorl-result.txt\"",
                          "del \"" + temp.Path() + "vorl-result.bat\""}));

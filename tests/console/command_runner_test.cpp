@@ -96,6 +96,13 @@ TEST_F(CommandRunner, LoadsTheStandardOutputFromTheConsolePageUpToAZeroByte) {
   EXPECT_TRUE(view.messages.empty());
 }
 
+TEST_F(CommandRunner, RunsTheBatchInTheSystemFolder) {
+  // The interpreter looks for a command in its working folder first.
+  UseTempFolder("Temp");
+  ASSERT_TRUE(Run("cd"));
+  EXPECT_EQ(view.texts.back(), SystemFolder());
+}
+
 TEST_F(CommandRunner, ReadsALongTempFolderWhole) {
   UseTempFolder("Temp " + std::string(150, 'x'));
   ASSERT_GT(temp->Path().size(), 160u);

@@ -1,5 +1,5 @@
 // The permission reset: icacls started through the shell, one process per
-// folder, with our stand-in beside the test program.
+// folder, with our stand-in where Windows keeps icacls.
 #include "migration/permissions.h"
 
 #include <windows.h>
@@ -29,8 +29,6 @@ std::vector<std::string> ResetAll(const std::vector<std::string>& folders) {
 
 TEST(PermissionReset, StartsIcaclsForEveryFolderWithoutWaitingForIt) {
   test::ConsoleTools tools;
-  test::ToolBesideProgram icacls("icacls");
-  ASSERT_TRUE(icacls.Ok());
   // Each reset takes ten seconds; waiting for even one would show.
   tools.Behave("icacls", "delay:10000");
   const DWORD start = GetTickCount();
@@ -56,9 +54,8 @@ TEST(PermissionReset, StartsIcaclsForEveryFolderWithoutWaitingForIt) {
 
 TEST(PermissionReset, WithoutIcaclsEveryFolderGetsItsErrorLine) {
   test::ConsoleTools tools;
-  test::HiddenSystemTool wineStub("icacls");
-  ASSERT_TRUE(wineStub.Ok());
-  ASSERT_FALSE(PathExists(test::ProgramFolder() + "\\icacls.exe"));
+  test::HiddenSystemTool icacls("icacls");
+  ASSERT_TRUE(icacls.Ok());
 
   const std::vector<std::string> folders = ProfileFolders("c:\\users\\Bob");
   std::vector<std::string> expected;

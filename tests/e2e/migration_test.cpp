@@ -38,15 +38,23 @@ std::string Instruction(const std::string& upperName) {
          "Outlook / Live Mail SMTP/POP3 settings.";
 }
 
+// The permission resets of a move: the eight data folders, then what the
+// move carried into AppData.
+std::vector<std::string> ResetParameters(const std::string& name, std::vector<std::string> appDataFolders = {}) {
+  std::vector<std::string> parameters;
+  std::vector<std::string> folders = {"Contacts", "Desktop", "Documents", "Downloads",
+                                      "Favorites", "Music", "Pictures", "Videos"};
+  folders.insert(folders.end(), appDataFolders.begin(), appDataFolders.end());
+  for (const std::string& folder : folders) {
+    parameters.push_back("\"c:\\users\\" + name + "\\" + folder + "\"  /reset /t /c /l /q");
+  }
+  // Started side by side and not waited for: they may record in any order.
+  std::sort(parameters.begin(), parameters.end());
+  return parameters;
+}
+
 class Migration : public ::testing::Test {
  protected:
-  void SetUp() override {
-    program = test::InstalledProgram();
-    // ShellExecute finds icacls in the program's own folder first.
-    CopyReplacingFile(test::StandinFolder() + "\\icacls.exe", Directory(program) + "\\icacls.exe");
-  }
-  void TearDown() override { DeletePath(Directory(program) + "\\icacls.exe"); }
-
   static std::string Directory(const std::string& path) { return path.substr(0, path.rfind('\\')); }
 
   // Starts the program and goes to the Profile List page.
@@ -57,10 +65,13 @@ class Migration : public ::testing::Test {
   }
 
   // Alice towards a new account Bob, up to the sign-in instruction.
-  void StartAliceToBob(RunningApp& app) {
+  void StartAliceToBob(RunningApp& app, bool giveAdmin = false) {
     Open(app);
     ASSERT_TRUE(app.Select(ids::lbInfectedUser, "Alice"));
     ASSERT_TRUE(app.Type(ids::txtNewUser, "Bob"));
+    if (giveAdmin) {
+      ASSERT_TRUE(app.SetChecked(ids::chkGiveAdmin, true));
+    }
     ASSERT_TRUE(app.Click(ids::cmdNext6));
     ASSERT_TRUE(app.WaitForText(ids::lblMagic2, Instruction("BOB")));
   }
@@ -79,17 +90,19 @@ class Migration : public ::testing::Test {
     return app.WaitFor([&] { return app.Lines(ids::memoRecovery).size() >= 5 && app.Text(ids::lblMagic5) != "..............."; }, 60000);
   }
 
+  // Sorted: see ResetParameters.
   std::vector<std::string> IcaclsRecords() const {
     std::vector<std::string> icacls;
     for (const std::string& record : tools.Records()) {
       if (Contains(LowerCase(record), "icacls")) icacls.push_back(test::ArgumentsOf(record));
     }
+    std::sort(icacls.begin(), icacls.end());
     return icacls;
   }
 
   test::CleanMachine machine;
   test::ConsoleTools tools;
-  std::string program;
+  std::string program = test::InstalledProgram();
 };
 
 TEST_F(Migration, MovesAProfileOnCIntoANewAdministratorAccount) {
@@ -140,18 +153,40 @@ TEST_F(Migration, MovesAProfileOnCIntoANewAdministratorAccount) {
   EXPECT_FALSE(PathExists("c:\\users\\Alice\\Documents\\Projects"));
 
   ASSERT_TRUE(tools.WaitForRecords(13));
-  std::vector<std::string> resets = IcaclsRecords();
-  std::vector<std::string> expected;
   // The data folders and what the move carried into AppData, never AppData
   // as a whole: the new user's Windows apps keep their own permissions there.
-  for (const char* folder : {"Contacts", "Desktop", "Documents", "Downloads", "Favorites", "Music", "Pictures",
-                             "Videos", "AppData\\Roaming\\Microsoft\\Sticky Notes", "AppData\\Roaming\\Thunderbird"}) {
-    expected.push_back("\"c:\\users\\Bob\\" + std::string(folder) + "\"  /reset /t /c /l /q");
-  }
-  // Started side by side and not waited for: they may record in any order.
-  std::sort(resets.begin(), resets.end());
-  std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(resets, expected);
+  EXPECT_EQ(IcaclsRecords(),
+            ResetParameters("Bob", {"AppData\\Roaming\\Microsoft\\Sticky Notes", "AppData\\Roaming\\Thunderbird"}));
+}
+
+TEST_F(Migration, LookAlikeToolsBesideTheProgramOrInItsTempFolderNeverRun) {
+  // What a Downloads folder or a stick of tools may hold next to ferrowin.exe:
+  // the program runs as administrator, and so would they.
+  test::ScopedTempDirectory temp(tools.Folder(), "Temp");
+  test::PlantedLookAlikes lookAlikes({Directory(program), temp.Path()});
+  ASSERT_TRUE(lookAlikes.Ok());
+  WriteFile("c:\\users\\Alice\\Documents\\letter.txt", "letter");
+  RunningApp app(Launch{.program = program});
+  StartAliceToBob(app, true);
+  if (HasFatalFailure()) return;
+  test::SimulateFirstSignIn("Bob");
+  ASSERT_TRUE(Finished(app));
+  EXPECT_EQ(app.Lines(ids::memoRecovery), Report("c:\\users\\Alice\\", "Bob"));
+  EXPECT_EQ(ReadWholeFile("c:\\users\\Bob\\Documents\\letter.txt"), "letter");
+
+  // None of the look-alikes ran: the system's own tools did, by their full
+  // paths, with the arguments of old.
+  const bool allRecorded = tools.WaitForRecords(11);
+  EXPECT_EQ(lookAlikes.Trace(), std::vector<std::string>{});
+  ASSERT_TRUE(allRecorded);
+  const std::string net = SystemFolder() + "\\net.exe";
+  const std::string wmic = SystemFolder() + "\\wbem\\wmic.exe";
+  const std::vector<std::string> records = tools.Records();
+  EXPECT_EQ(std::vector<std::string>(records.begin(), records.begin() + 3),
+            (std::vector<std::string>{net + " users \"Bob\" /add ",
+                                      wmic + " useraccount where \"name='Bob'\" set passwordExpires=false ",
+                                      net + " localgroup administrators \"Bob\" /add "}));
+  EXPECT_EQ(IcaclsRecords(), ResetParameters("Bob"));
 }
 
 TEST_F(Migration, CopiesAProfileOfASecondDriveIntoPublicAfterTheCount) {
@@ -248,7 +283,7 @@ TEST_F(Migration, BackAndNextDuringTheWaitReturnToTheMigrationUnderWay) {
   EXPECT_EQ(ReadWholeFile("c:\\users\\Bob\\Music\\song.mp3"), "song");
   // Nothing was carried into AppData: only the eight data folders are reset.
   ASSERT_TRUE(tools.WaitForRecords(commands + 8));
-  EXPECT_EQ(IcaclsRecords().size(), 8u);
+  EXPECT_EQ(IcaclsRecords(), ResetParameters("Bob"));
 }
 
 TEST_F(Migration, AKilledCopyLeavesNoPartOfAFileUnderItsNameAndARerunCarriesItWhole) {

@@ -77,18 +77,10 @@ std::string InstalledProgram() {
 RunningApp::RunningApp(const Launch& launch) {
   std::wstring commandLine = Widen("\"" + launch.program + "\" " + launch.arguments);
   std::wstring directory = Widen(Directory(launch.program));
-  std::wstring oldPath;
-  if (!launch.pathPrefix.empty()) {
-    wchar_t buffer[32768] = {};
-    GetEnvironmentVariableW(L"PATH", buffer, 32768);
-    oldPath = buffer;
-    SetEnvironmentVariableW(L"PATH", (Widen(launch.pathPrefix) + L";" + oldPath).c_str());
-  }
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
                                 &startup, &process_);
-  if (!launch.pathPrefix.empty()) SetEnvironmentVariableW(L"PATH", oldPath.c_str());
   if (!started) return;
   WaitFor([this] { return (window_ = FindMainWindow(process_.dwProcessId)) != nullptr; });
 }

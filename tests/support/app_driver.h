@@ -21,8 +21,6 @@ std::string InstalledProgram();
 struct Launch {
   std::string program = InstalledProgram();
   std::string arguments;
-  // Folders put in front of the PATH of the program and the commands it runs.
-  std::string pathPrefix;
 };
 
 class RunningApp {

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 
 #include "platform/files.h"
@@ -11,13 +13,16 @@ namespace ferrowin::test {
 
 namespace {
 
-// icacls is found through the program's own folder, not the PATH.
-constexpr const char* kPathTools[] = {"net", "wmic"};
+// Where each stand-in is: where Windows keeps the tool.
+constexpr const char* kSystemTools[] = {"net.exe", "icacls.exe", "wbem\\wmic.exe"};
 
-std::string SystemFolder() {
-  wchar_t folder[MAX_PATH] = {};
-  GetSystemDirectoryW(folder, MAX_PATH);
-  return Narrow(folder);
+std::string FileName(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
+
+bool IsStandinInPlace(const std::string& relativePath) {
+  std::string standin;
+  std::string present;
+  return ReadFileBytes(StandinFolder() + "\\" + FileName(relativePath), standin) &&
+         ReadFileBytes(SystemFolder() + "\\" + relativePath, present) && present == standin;
 }
 
 }  // namespace
@@ -77,13 +82,10 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
   return true;
 }
 
-ConsoleTools::ConsoleTools()
-    : record_("FERROWIN_STANDIN_RECORD", folder_ / "record.txt"),
-      path_("PATH", folder_ / "tools" + ";" + EnvironmentValue("PATH").value_or("")) {
-  MakeDirs(ToolsFolder());
-  for (const char* tool : kPathTools) {
-    std::string name = std::string(tool) + ".exe";
-    CopyReplacingFile(StandinFolder() + "\\" + name, ToolsFolder() + "\\" + name);
+ConsoleTools::ConsoleTools() : record_("FERROWIN_STANDIN_RECORD", folder_ / "record.txt") {
+  // scripts/lib/wine-run, through which ctest starts every test, puts them there.
+  for (const char* tool : kSystemTools) {
+    if (!IsStandinInPlace(tool)) ADD_FAILURE() << "The system folder's " << tool << " is not the stand-in.";
   }
 }
 
@@ -107,18 +109,36 @@ bool ConsoleTools::WaitForRecords(size_t count, int timeoutMs) const {
   return WaitUntil([&] { return Records().size() >= count; }, timeoutMs);
 }
 
-ToolBesideProgram::ToolBesideProgram(std::string_view tool)
-    : path_(ProgramFolder() + "\\" + std::string(tool) + ".exe"),
-      ok_(CopyReplacingFile(StandinFolder() + "\\" + std::string(tool) + ".exe", path_)) {}
+PlantedLookAlikes::PlantedLookAlikes(const std::vector<std::string>& folders)
+    : record_("FERROWIN_LOOKALIKE_RECORD", folder_ / "trace.txt") {
+  const std::string lookAlike = ProgramFolder() + "\\ferrowin_lookalike.exe";
+  for (std::string folder : folders) {
+    if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+    for (const char* tool : {"net.exe", "wmic.exe", "icacls.exe"}) {
+      planted_.push_back(folder + "\\" + tool);
+      ok_ = CopyReplacingFile(lookAlike, planted_.back()) && ok_;
+    }
+    planted_.push_back(folder + "\\net.bat");
+    ok_ = WriteFileBytes(planted_.back(), "@echo net.bat %*>> \"" + (folder_ / "trace.txt") + "\"\r\n") && ok_;
+  }
+}
 
-ToolBesideProgram::~ToolBesideProgram() {
+PlantedLookAlikes::~PlantedLookAlikes() {
   // A program that still runs cannot be deleted.
-  WaitUntil([&] { return DeletePath(path_) || !PathExists(path_); });
+  for (const std::string& path : planted_) WaitUntil([&] { return DeletePath(path) || !PathExists(path); });
+}
+
+std::vector<std::string> PlantedLookAlikes::Trace() const {
+  std::string bytes;
+  ReadFileBytes(folder_ / "trace.txt", bytes);
+  return SplitLines(bytes);
 }
 
 HiddenSystemTool::HiddenSystemTool(std::string_view tool)
     : path_(SystemFolder() + "\\" + std::string(tool) + ".exe"), hiddenPath_(path_ + ".hidden-by-test") {
-  if (!PathExists(path_) && PathExists(hiddenPath_)) MoveEntry(hiddenPath_, path_);
+  // wine-run may have put a new stand-in in the place of one left hidden.
+  if (PathExists(hiddenPath_) && PathExists(path_)) DeletePath(hiddenPath_);
+  if (PathExists(hiddenPath_)) MoveEntry(hiddenPath_, path_);
   moved_ = PathExists(path_) && MoveEntry(path_, hiddenPath_);
   ok_ = !PathExists(path_);
 }

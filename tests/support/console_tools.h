@@ -53,8 +53,11 @@ std::string ArgumentsOf(std::string_view commandLine);
 // hold within the time.
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 30000);
 
-// The stand-ins copied as net.exe and wmic.exe into a folder of the test that
-// comes first on the PATH, and every stand-in recording into a file of the test.
+// The stand-ins where Windows keeps the real tools (net.exe and icacls.exe in
+// the system folder, wmic.exe in its wbem folder; scripts/lib/wine-run puts
+// them there), every one recording into a file of the test. The test fails
+// if they are not in place: named native in WINEDLLOVERRIDES, Wine's own
+// copies do not even start.
 class ConsoleTools {
  public:
   ConsoleTools();
@@ -71,34 +74,37 @@ class ConsoleTools {
   bool WaitForRecords(size_t count, int timeoutMs = 30000) const;
 
   const TestFolder& Folder() const { return folder_; }
-  std::string ToolsFolder() const { return folder_ / "tools"; }
 
  private:
   TestFolder folder_;
   ScopedEnvironment record_;
-  ScopedEnvironment path_;
   std::vector<std::string> behaviourVariables_;
 };
 
-// A copy of a stand-in beside the running test program, where
-// ShellExecute("icacls") looks before the system folder and the PATH. It is
-// removed once no copy of it runs any more.
-class ToolBesideProgram {
+// Look-alikes of the tools (net.exe, wmic.exe and icacls.exe, copies of the
+// stand-in, and a net.bat) planted in folders where a search for a bare tool
+// name would look. Any of them that runs leaves a line in Trace(). They are
+// removed at the end, once none of them runs any more.
+class PlantedLookAlikes {
  public:
-  explicit ToolBesideProgram(std::string_view tool);
-  ~ToolBesideProgram();
-  ToolBesideProgram(const ToolBesideProgram&) = delete;
-  ToolBesideProgram& operator=(const ToolBesideProgram&) = delete;
+  explicit PlantedLookAlikes(const std::vector<std::string>& folders);
+  ~PlantedLookAlikes();
+  PlantedLookAlikes(const PlantedLookAlikes&) = delete;
+  PlantedLookAlikes& operator=(const PlantedLookAlikes&) = delete;
+
   bool Ok() const { return ok_; }
+  std::vector<std::string> Trace() const;
 
  private:
-  std::string path_;
-  bool ok_;
+  TestFolder folder_;
+  ScopedEnvironment record_;
+  std::vector<std::string> planted_;
+  bool ok_ = true;
 };
 
-// Wine's own stub of a tool moved out of the system folder for one test, so
-// that the tool is nowhere to be found. A stub left hidden by a test that
-// crashed is put back first.
+// A tool of the system folder ("icacls", "wbem\\wmic") moved out of it for
+// one test, so that the tool is nowhere to be found. A tool left hidden by a
+// test that crashed is put back first (or dropped, when there is a new one).
 class HiddenSystemTool {
  public:
   explicit HiddenSystemTool(std::string_view tool);

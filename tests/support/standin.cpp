@@ -2,7 +2,9 @@
 // only stubs: one program, copied under each tool's name. It appends its whole
 // command line to a record file and prints what the real tool prints.
 //
-// FERROWIN_STANDIN_RECORD       the record file (UTF-8, one line per run)
+// FERROWIN_STANDIN_RECORD       the record file (UTF-8, one line per run);
+//                               FERROWIN_LOOKALIKE_RECORD for the build of it
+//                               that tests plant as a look-alike
 // FERROWIN_STANDIN_<TOOL>_<ARG> what to do when the first argument is ARG,
 // FERROWIN_STANDIN_<TOOL>       otherwise (TOOL and ARG in capitals):
 //   success        the tool's usual output (the default)
@@ -21,6 +23,12 @@
 #include <string_view>
 
 namespace {
+
+#ifdef FERROWIN_LOOKALIKE
+constexpr const wchar_t* kRecordVariable = L"FERROWIN_LOOKALIKE_RECORD";
+#else
+constexpr const wchar_t* kRecordVariable = L"FERROWIN_STANDIN_RECORD";
+#endif
 
 std::string ToBytes(std::wstring_view text, UINT codePage) {
   if (text.empty()) return {};
@@ -63,7 +71,7 @@ std::wstring FirstArgument() {
 }
 
 void Record() {
-  std::wstring path = Environment(L"FERROWIN_STANDIN_RECORD");
+  std::wstring path = Environment(kRecordVariable);
   if (path.empty()) return;
   HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

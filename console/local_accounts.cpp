@@ -1,0 +1,118 @@
+#include "console/local_accounts.h"
+
+#include <windows.h>
+#include <lm.h>
+#include <ntsecapi.h>
+
+#include <memory>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/handles.h"
+#include "platform/text.h"
+
+namespace ferrowin {
+
+namespace {
+
+struct LsaPolicyTraits {
+  using Handle = LSA_HANDLE;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::LsaClose(h); }
+};
+using UniqueLsaPolicy = UniqueHandle<LsaPolicyTraits>;
+
+struct LsaMemoryFree {
+  void operator()(void* memory) const { ::LsaFreeMemory(memory); }
+};
+struct NetBufferFree {
+  void operator()(void* buffer) const { ::NetApiBufferFree(buffer); }
+};
+using UniqueNetBuffer = std::unique_ptr<BYTE, NetBufferFree>;
+
+// The account's name without its domain; empty when the SID does not resolve.
+std::string AccountNameOf(PSID sid) {
+  DWORD nameLength = 0;
+  DWORD domainLength = 0;
+  SID_NAME_USE use;
+  LookupAccountSidW(nullptr, sid, nullptr, &nameLength, nullptr, &domainLength, &use);
+  if (nameLength == 0) return {};
+  std::wstring name(nameLength, L'\0');
+  std::wstring domain(domainLength, L'\0');
+  if (!LookupAccountSidW(nullptr, sid, name.data(), &nameLength, domain.data(), &domainLength, &use)) return {};
+  name.resize(nameLength);
+  return Narrow(name);
+}
+
+// The domain of the machine's own accounts (not the network domain it may
+// have joined), as a SID with `relativeId` appended; empty on failure.
+std::vector<BYTE> AccountDomainSidWith(unsigned long relativeId) {
+  LSA_OBJECT_ATTRIBUTES attributes{};
+  LSA_HANDLE opened = nullptr;
+  if (LsaOpenPolicy(nullptr, &attributes, POLICY_VIEW_LOCAL_INFORMATION, &opened) != 0) return {};
+  UniqueLsaPolicy policy(opened);
+  void* queried = nullptr;
+  if (LsaQueryInformationPolicy(policy.Get(), PolicyAccountDomainInformation, &queried) != 0) return {};
+  std::unique_ptr<void, LsaMemoryFree> information(queried);
+
+  PSID domain = static_cast<POLICY_ACCOUNT_DOMAIN_INFO*>(queried)->DomainSid;
+  if (!domain || !IsValidSid(domain)) return {};
+  const UCHAR count = *GetSidSubAuthorityCount(domain);
+  if (count >= SID_MAX_SUB_AUTHORITIES) return {};
+  std::vector<BYTE> sid(GetSidLengthRequired(static_cast<UCHAR>(count + 1)));
+  if (!InitializeSid(sid.data(), GetSidIdentifierAuthority(domain), static_cast<BYTE>(count + 1))) return {};
+  for (UCHAR i = 0; i < count; ++i) *GetSidSubAuthority(sid.data(), i) = *GetSidSubAuthority(domain, i);
+  *GetSidSubAuthority(sid.data(), count) = relativeId;
+  return sid;
+}
+
+std::string BuiltInAccountName(unsigned long relativeId) {
+  std::vector<BYTE> sid = AccountDomainSidWith(relativeId);
+  if (sid.empty()) return {};
+  return AccountNameOf(sid.data());
+}
+
+// Asks the account database itself: a lookup by name would also find groups
+// and accounts of a network domain.
+bool LocalAccountExists(const std::string& name) {
+  LPBYTE raw = nullptr;
+  NET_API_STATUS status = NetUserGetInfo(nullptr, Widen(name).c_str(), 0, &raw);
+  UniqueNetBuffer info(raw);
+  return status == NERR_Success;
+}
+
+// S-1-5-32-544: the SID is the same on every Windows, the name is translated.
+std::string AdministratorsGroupName() {
+  BYTE sid[SECURITY_MAX_SID_SIZE];
+  DWORD size = sizeof sid;
+  if (!CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &size)) return {};
+  return AccountNameOf(sid);
+}
+
+bool SetPasswordNeverExpires(const std::string& name) {
+  const std::wstring wideName = Widen(name);
+  LPBYTE raw = nullptr;
+  NET_API_STATUS status = NetUserGetInfo(nullptr, wideName.c_str(), 1, &raw);
+  UniqueNetBuffer info(raw);
+  if (status != NERR_Success || !info) return false;
+  USER_INFO_1008 flags{reinterpret_cast<const USER_INFO_1*>(info.get())->usri1_flags | UF_DONT_EXPIRE_PASSWD};
+  return NetUserSetInfo(nullptr, wideName.c_str(), 1008, reinterpret_cast<LPBYTE>(&flags), nullptr) == NERR_Success;
+}
+
+bool WmicInstalled() { return PathIsFile(WmicPath()); }
+
+}  // namespace
+
+LocalAccounts SystemLocalAccounts() {
+  return {.builtInAccountName = BuiltInAccountName,
+          .localAccountExists = LocalAccountExists,
+          .administratorsGroupName = AdministratorsGroupName,
+          .setPasswordNeverExpires = SetPasswordNeverExpires,
+          .wmicInstalled = WmicInstalled};
+}
+
+std::string NetPath() { return SystemFolder() + "\\net.exe"; }
+
+std::string WmicPath() { return SystemFolder() + "\\wbem\\wmic.exe"; }
+
+}  // namespace ferrowin
