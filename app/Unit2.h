@@ -145,6 +145,7 @@ class TfrmMain : public Form {
     std::string source;   // the old profile's folder, ending in a backslash
     std::string name;     // the destination account, trimmed
     std::string profile;  // c:\users\ + name, without a trailing backslash
+    bool chosen = false;  // from the list of existing profiles, not typed
     bool isPublic = false;
     bool moving = false;  // from drive C: moved, then permissions reset
   };

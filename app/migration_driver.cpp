@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/Unit2.h"
+#include "console/destination_name.h"
 #include "migration/catalogue.h"
 #include "migration/permissions.h"
 #include "migration/transfer_progress.h"
@@ -96,6 +97,7 @@ bool TfrmMain::ValidateMigration(MigrationPlan& plan) {
   plan.name = Trim(txtNewUser.Text());
   if (plan.name.empty() && lbNewUser.ItemIndex() >= 0) {
     plan.name = lbNewUser.Item(lbNewUser.ItemIndex());
+    plan.chosen = true;
     // A profile that already exists is not made administrator from here.
     chkGiveAdmin.SetChecked(false);
   }
@@ -108,8 +110,10 @@ bool TfrmMain::ValidateMigration(MigrationPlan& plan) {
     return false;
   }
   plan.isPublic = LowerCase(plan.name) == "public";
-  // The name goes into command lines and paths: refuse what Windows refuses.
-  if (const char* refusal = plan.isPublic ? nullptr : AccountNameRefusal(plan.name)) {
+  // The name goes into command lines and becomes a folder path: refuse what
+  // Windows refuses, and every name that leads to what is not a new user's.
+  const char* refusal = plan.isPublic ? nullptr : DestinationNameRefusal(plan.name, !plan.chosen, options_.accounts);
+  if (refusal) {
     ShowMessage(refusal);
     return false;
   }
@@ -127,6 +131,12 @@ bool TfrmMain::ProvisionAccount(const MigrationPlan& plan) {
   lblMagic1.SetVisible(true);
   if (plan.isPublic) {
     lblMagic1.SetText("(PUBLIC folder)");
+    return true;
+  }
+  // A chosen profile may belong to a domain account, or to a local one
+  // renamed since: no local account has its name, and none is made beside it.
+  if (plan.chosen && !options_.accounts.localAccountExists(plan.name)) {
+    lblMagic1.SetText("User NOT added, maybe because it already existed?");
     return true;
   }
   return CreateUserAccount(plan.name, chkGiveAdmin.Checked(), options_.accounts, consoleScreen_, batchFilePath,

@@ -5,8 +5,10 @@
 #include <algorithm>
 
 #include "app/Unit2.h"
+#include "console/destination_name.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "tests/support/console_tools.h"
 #include "tests/support/host.h"
 #include "tests/support/machine.h"
 #include "tests/support/tree.h"
@@ -91,6 +93,93 @@ TEST_F(Driver, ANameWindowsWouldRefuseIsRefusedBeforeAnythingRuns) {
   EXPECT_EQ(messages[0], kInvalidAccountNameMessage);
   EXPECT_EQ(form.PageControl1.ActivePage(), &form.tsProfileList);
   EXPECT_FALSE(PathExists("c:\\pwned.txt"));
+}
+
+// The first hidden folder under c:\users: the Wine user's own profile here.
+std::string HiddenProfileFolder() {
+  for (const DirEntry& entry : DirSearch("c:\\users\\*", kAllEntriesMask)) {
+    if (!entry.IsDotEntry() && entry.IsDirectory() && (entry.attributes & FILE_ATTRIBUTE_HIDDEN)) return entry.name;
+  }
+  return {};
+}
+
+TEST_F(Driver, NamesThatLeadToWhatIsNotANewUsersProfileAreRefusedBeforeAnythingRuns) {
+  test::ConsoleTools tools;
+  WriteFile("c:\\users\\Alice\\Documents\\letter.txt", "letter");
+  test::SimulateFirstSignIn("Erin");
+  test::SimulateFirstSignIn("Guest");  // the guest account's profile, offered in the list
+  const std::string hidden = HiddenProfileFolder();
+  ASSERT_FALSE(hidden.empty());
+  FormOptions options = Options();
+  // Wine names the guest account (501) from its SID, but not 503 and 504.
+  options.accounts.builtInAccountName = [system = SystemLocalAccounts()](unsigned long id) -> std::string {
+    if (id == 503) return "DefaultAccount";
+    if (id == 504) return "WDAGUtilityAccount";
+    return system.builtInAccountName(id);
+  };
+  TfrmMain& form = CreateForm(options);
+  ASSERT_TRUE(Click(form.cmdNext0));
+  SelectItem(form.lbInfectedUser, "Alice");
+
+  const std::pair<std::string, const char*> refused[] = {
+      {"Default", kReservedProfileMessage},          {"default user", kReservedProfileMessage},
+      {"ALL USERS", kReservedProfileMessage},        {UpperCase(hidden), kReservedProfileMessage},
+      {"Erin.", kTrailingFullStopMessage},           {" Erin. ", kTrailingFullStopMessage},
+      {"gUEST", kBuiltInAccountMessage},             {"defaultaccount", kBuiltInAccountMessage},
+      {"WDAGUtilityAccount", kBuiltInAccountMessage}, {"Christopher-Alexander", kNameTooLongMessage},
+  };
+  for (const auto& [typed, message] : refused) {
+    SCOPED_TRACE(typed);
+    messages.clear();
+    form.txtNewUser.SetText(typed);
+    ASSERT_TRUE(Click(form.cmdNext6));
+    EXPECT_EQ(messages, std::vector<std::string>{message});
+    EXPECT_EQ(form.PageControl1.ActivePage(), &form.tsProfileList);
+  }
+  // Chosen from the list, the guest account's profile is refused as well.
+  messages.clear();
+  form.txtNewUser.SetText("");
+  SelectItem(form.lbNewUser, "Guest");
+  ASSERT_TRUE(Click(form.cmdNext6));
+  EXPECT_EQ(messages, std::vector<std::string>{kBuiltInAccountMessage});
+
+  EXPECT_EQ(form.PageControl1.ActivePage(), &form.tsProfileList);
+  EXPECT_FALSE(form.lblMagic1.Visible());
+  EXPECT_TRUE(tools.Records().empty());
+  EXPECT_EQ(test::ReadWholeFile("c:\\users\\Alice\\Documents\\letter.txt"), "letter");
+  EXPECT_TRUE(test::ListTree("c:\\users\\Erin\\Documents").empty());
+}
+
+TEST_F(Driver, AChosenProfileWithoutALocalAccountIsFilledWithoutMakingOne) {
+  test::ConsoleTools tools;
+  for (bool localAccount : {false, true}) {
+    SCOPED_TRACE(localAccount ? "a local account" : "a domain account");
+    WriteFile("c:\\windows.old\\users\\Carol\\Favorites\\news.url", "url");
+    test::SimulateFirstSignIn("Carol");
+    FormOptions options = Options();
+    options.accounts.localAccountExists = [localAccount](const std::string& name) {
+      return localAccount && name == "Carol";
+    };
+    TfrmMain& form = CreateForm(options);
+    ASSERT_TRUE(Click(form.cmdNext0));
+    SelectItem(form.lbInfectedUser, "c:\\windows.old\\users\\Carol");
+    SelectItem(form.lbNewUser, "Carol");
+    ASSERT_TRUE(Click(form.cmdNext6));
+    EXPECT_EQ(test::ReadWholeFile("c:\\users\\Carol\\Favorites\\news.url"), "url");
+    std::vector<std::string> accountCommands;
+    for (const std::string& record : tools.Records()) {
+      if (!Contains(LowerCase(record), "icacls")) accountCommands.push_back(test::ArgumentsOf(record));
+    }
+    if (localAccount) {
+      EXPECT_EQ(form.lblMagic1.Text(), "DONE");
+      EXPECT_EQ(accountCommands, (std::vector<std::string>{
+                                     "users \"Carol\" /add ",
+                                     "useraccount where \"name='Carol'\" set passwordExpires=false "}));
+    } else {
+      EXPECT_EQ(form.lblMagic1.Text(), "User NOT added, maybe because it already existed?");
+      EXPECT_TRUE(accountCommands.empty());
+    }
+  }
 }
 
 TEST_F(Driver, CopiesFromASecondDriveIntoPublicAfterTheCount) {

@@ -1,0 +1,64 @@
+#include "console/destination_name.h"
+
+#include "console/account.h"
+#include "platform/files.h"
+#include "platform/text.h"
+
+namespace ferrowin {
+
+const char* const kReservedProfileMessage =
+    "This name belongs to a folder that Windows keeps for itself in c:\\users (the template that every new "
+    "profile is made from, or a link to it), not to a user. Please choose another name.";
+
+const char* const kTrailingFullStopMessage =
+    "A user name cannot end with a full stop: Windows drops it from folder names, so the data would go into the "
+    "profile of the name without it. Please choose another name.";
+
+const char* const kBuiltInAccountMessage =
+    "This is one of the accounts built into Windows (such as Guest), not a person's account: it must not "
+    "receive a user's data or rights. Please choose another name.";
+
+const char* const kNameTooLongMessage =
+    "A user name can have at most 20 characters; Windows cannot create a longer one. Please choose a shorter "
+    "name.";
+
+namespace {
+
+// The accounts Windows makes for itself: Guest, DefaultAccount and
+// WDAGUtilityAccount, known by their relative IDs; their names differ from
+// one language to another.
+constexpr unsigned long kBuiltInAccountIds[] = {501, 503, 504};
+
+bool IsWindowsOwnProfileFolder(const std::string& name, const std::string& usersFolder) {
+  for (const char* reserved : {"Default", "Default User", "All Users"}) {
+    if (SameText(name, reserved)) return true;
+  }
+  // Windows hides the folders under c:\users that are no one's profile.
+  for (const DirEntry& entry : DirSearch(usersFolder + "\\*", kAllEntriesMask)) {
+    if (entry.IsDotEntry() || !entry.IsDirectory() || !(entry.attributes & FILE_ATTRIBUTE_HIDDEN)) continue;
+    if (SameText(name, entry.name)) return true;
+  }
+  return false;
+}
+
+bool IsBuiltInAccount(const std::string& name, const LocalAccounts& accounts) {
+  for (unsigned long id : kBuiltInAccountIds) {
+    const std::string builtIn = accounts.builtInAccountName(id);
+    if (!builtIn.empty() && SameText(name, builtIn)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+const char* DestinationNameRefusal(const std::string& name, bool typed, const LocalAccounts& accounts,
+                                   const std::string& usersFolder) {
+  if (const char* refusal = AccountNameRefusal(name)) return refusal;
+  if (typed && Widen(name).size() > kLongestAccountName) return kNameTooLongMessage;
+  if (name.back() == '.') return kTrailingFullStopMessage;
+  if (IsWindowsOwnProfileFolder(name, usersFolder)) return kReservedProfileMessage;
+  if (IsBuiltInAccount(name, accounts)) return kBuiltInAccountMessage;
+  return nullptr;
+}
+
+}  // namespace ferrowin
