@@ -73,12 +73,18 @@ std::wstring FirstArgument() {
 void Record() {
   std::wstring path = Environment(kRecordVariable);
   if (path.empty()) return;
-  HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
+  // Several stand-ins may record at once (icacls runs side by side): one at a
+  // time, each at the end, or one line would land on another.
+  OVERLAPPED whole{};
+  LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole);
+  SetFilePointer(file, 0, nullptr, FILE_END);
   std::string line = ToBytes(GetCommandLineW(), CP_UTF8) + "\r\n";
   DWORD written = 0;
   WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  UnlockFileEx(file, 0, MAXDWORD, MAXDWORD, &whole);
   CloseHandle(file);
 }
 
