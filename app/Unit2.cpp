@@ -135,24 +135,24 @@ void TfrmMain::lbInfectedUserClick(EventSource*) {
   int index = lbInfectedUser.ItemIndex();
   if (index < 0) return;
   std::string profile = ProfileFolder(lbInfectedUser.Item(index));
-  lblContactsWarning.SetVisible(PathIsDirectory(profile + "\\AppData\\Local\\Microsoft\\Windows Live Mail"));
+  lblContactsWarning.SetVisible(PathIsDirectory(JoinPath(profile, "AppData\\Local\\Microsoft\\Windows Live Mail")));
 
   counter_.Stop();
   keepCounting = true;
   counterBusy = true;
   fileCount = 0;
   countedBytes = 0;
-  counter_.Start(profile, Handle(), ++countSerial_);
+  counter_.Start(profile, ++countSerial_);
 }
 
-void TfrmMain::OnCountProgress(WPARAM serial, std::int32_t files) {
+void TfrmMain::OnCountProgress(std::uint32_t serial, std::int32_t files) {
   if (serial != countSerial_ || !counterBusy) return;
   fileCount = files;
   lblFileCount.SetText(FileCountText(fileCount));
   lblFileCount.Repaint();
 }
 
-void TfrmMain::OnCountDone(WPARAM serial) {
+void TfrmMain::OnCountDone(std::uint32_t serial) {
   if (serial != countSerial_ || !counterBusy) return;
   FileTotals totals = counter_.Finish();
   fileCount = totals.files;
@@ -171,7 +171,7 @@ void TfrmMain::lbNewUserClick(EventSource*) {
 // --- Dos Command page ---------------------------------------------------------
 
 void TfrmMain::cmdExecuteClick(EventSource*) {
-  RunConsoleCommand(txtDosCommand.Text(), consoleScreen_, batchFilePath, resultFilePath, options_.commandRunner);
+  RunConsoleCommand(txtDosCommand.Text(), accountView_, batchFilePath, resultFilePath, options_.commandRunner);
 }
 
 // --- Window plumbing ---------------------------------------------------------
@@ -203,10 +203,10 @@ int TfrmMain::DefaultButtonId() const {
 bool TfrmMain::OnAppMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case kMsgCountProgress:
-      OnCountProgress(wParam, static_cast<std::int32_t>(lParam));
+      OnCountProgress(static_cast<std::uint32_t>(wParam), static_cast<std::int32_t>(lParam));
       return true;
     case kMsgCountDone:
-      OnCountDone(wParam);
+      OnCountDone(static_cast<std::uint32_t>(wParam));
       return true;
     case kMsgShowNewVersionNotice:
       if (formCreated_) {

@@ -14,6 +14,7 @@
 #include "console/account.h"
 #include "console/local_accounts.h"
 #include "migration/catalogue.h"
+#include "migration/permissions.h"
 #include "platform/controls.h"
 #include "platform/form.h"
 #include "platform/handles.h"
@@ -123,7 +124,7 @@ class TfrmMain : public Form {
   void ShowMessage(const std::string& text) override;
 
   // The window as the account commands see it.
-  AccountView& AccountScreen() { return consoleScreen_; }
+  AccountView& AsAccountView() { return accountView_; }
 
  protected:
   void OnClose() override;
@@ -137,8 +138,8 @@ class TfrmMain : public Form {
   void StartVersionCheck();
   void ShowNewVersionNotice();
   void DiscoverProfiles();
-  void OnCountProgress(WPARAM serial, std::int32_t files);
-  void OnCountDone(WPARAM serial);
+  void OnCountProgress(std::uint32_t serial, std::int32_t files);
+  void OnCountDone(std::uint32_t serial);
 
   // A migration as validation settles it.
   struct MigrationPlan {
@@ -165,10 +166,11 @@ class TfrmMain : public Form {
   // window answers at once.
   static void SleepOneSlice();
 
-  // The window as the console commands see it.
-  class ConsoleScreen : public AccountView {
+  // The window as the engines see it: one adapter per interface, each a few
+  // lines over the controls.
+  class FormAccountView : public AccountView {
    public:
-    explicit ConsoleScreen(TfrmMain& form) : form_(form) {}
+    explicit FormAccountView(TfrmMain& form) : form_(form) {}
     void SetOutputText(const std::string& text) override { form_.memoDosOutput.SetText(text); }
     std::vector<std::string> OutputLines() const override { return form_.memoDosOutput.Lines(); }
     void ShowMessage(const std::string& text) override { form_.ShowMessage(text); }
@@ -182,8 +184,33 @@ class TfrmMain : public Form {
     TfrmMain& form_;
   };
 
+  class FormPermissionView : public PermissionView {
+   public:
+    explicit FormPermissionView(TfrmMain& form) : form_(form) {}
+    HWND Owner() const override { return form_.Handle(); }
+    void AddLogLine(const std::string& line) override { form_.memoRecovery.AddLine(line); }
+
+   private:
+    TfrmMain& form_;
+  };
+
+  // Called on the count's thread: it only posts to the window's own.
+  class FormCountView : public CountView {
+   public:
+    explicit FormCountView(TfrmMain& form) : form_(form) {}
+    void CountProgress(std::uint32_t serial, std::int32_t files) override {
+      PostMessageW(form_.Handle(), kMsgCountProgress, serial, files);
+    }
+    void CountEnded(std::uint32_t serial) override { PostMessageW(form_.Handle(), kMsgCountDone, serial, 0); }
+
+   private:
+    TfrmMain& form_;
+  };
+
   FormOptions options_;
-  ConsoleScreen consoleScreen_{*this};
+  FormAccountView accountView_{*this};
+  FormPermissionView permissionView_{*this};
+  FormCountView countView_{*this};
   // True from the start of a migration until the driver returns. Back and
   // Next during its waits must not start a second one inside the first.
   bool migrationRunning_ = false;
@@ -193,8 +220,8 @@ class TfrmMain : public Form {
   bool versionNoticePending_ = false;
   // The file count of the selected source; messages of an earlier count,
   // still queued after it was stopped, carry an older serial and are ignored.
-  BackgroundCount counter_{keepCounting, kMsgCountProgress, kMsgCountDone};
-  WPARAM countSerial_ = 0;
+  BackgroundCount counter_{keepCounting, countView_};
+  std::uint32_t countSerial_ = 0;
   UniqueGdiObject font_;
   UniqueGdiObject boldFont10_;
   UniqueGdiObject boldFont8_;

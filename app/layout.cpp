@@ -33,7 +33,6 @@ enum Setting : unsigned {
 };
 
 constexpr int kNoTab = -1;
-constexpr const char* kDots = "...............";
 
 struct ControlRow {
   int id;
@@ -80,16 +79,16 @@ const ControlRow kProfileListPage[] = {
 };
 
 const ControlRow kMigratePage[] = {
-  {ids::lblMagic2, Kind::Label, 216, 48, 441, 73, kDots, kFixedSize | kHidden, kNoTab, nullptr},
+  {ids::lblMagic2, Kind::Label, 216, 48, 441, 73, kStatusPlaceholder, kFixedSize | kHidden, kNoTab, nullptr},
   {ids::lbllblMagic1, Kind::Label, 56, 16, 124, 13, "Create New User Account", 0, kNoTab, nullptr},
-  {ids::lblMagic1, Kind::Label, 216, 16, 45, 13, kDots, kHidden, kNoTab, nullptr},
+  {ids::lblMagic1, Kind::Label, 216, 16, 45, 13, kStatusPlaceholder, kHidden, kNoTab, nullptr},
   {ids::Label11, Kind::Label, 120, 48, 65, 13, "Create folders", 0, kNoTab, nullptr},
   {ids::Label12, Kind::Label, 128, 136, 53, 13, "Move Data", 0, kNoTab, nullptr},
-  {ids::lblMagic4, Kind::Label, 216, 136, 45, 13, kDots, kHidden, kNoTab, nullptr},
+  {ids::lblMagic4, Kind::Label, 216, 136, 45, 13, kStatusPlaceholder, kHidden, kNoTab, nullptr},
   {ids::lblAdjustPermissions, Kind::Label, 96, 160, 87, 13, "Adjust Permissions", 0, kNoTab, nullptr},
-  {ids::lblMagic5, Kind::Label, 216, 160, 45, 13, kDots, kHidden, kNoTab, nullptr},
+  {ids::lblMagic5, Kind::Label, 216, 160, 45, 13, kStatusPlaceholder, kHidden, kNoTab, nullptr},
   {ids::lbllblMagic11, Kind::Label, 120, 32, 59, 13, "Make Admin", kHidden, kNoTab, nullptr},
-  {ids::lblMagic11, Kind::Label, 216, 32, 45, 13, kDots, kHidden, kNoTab, nullptr},
+  {ids::lblMagic11, Kind::Label, 216, 32, 45, 13, kStatusPlaceholder, kHidden, kNoTab, nullptr},
   {ids::cmdBack62, Kind::Button, 168, 420, 75, 25, "Back", 0, 0, &TfrmMain::cmdBackClick},
   {ids::memoRecovery, Kind::Memo, 24, 200, 681, 209, "", kBothScrolls | kAnchorRight, 1, nullptr},
 };
@@ -107,8 +106,6 @@ const PageRows kPages[] = {
   {ids::tsDosCommand, "Dos Command", kDosCommandPage},
 };
 // clang-format on
-
-constexpr COLORREF kRed = RGB(255, 0, 0);
 
 const wchar_t* WindowClassOf(Kind kind) {
   switch (kind) {
@@ -164,7 +161,7 @@ HFONT FontOf(const ControlRow& row, const LayoutFonts& fonts) {
 void ApplySettings(Control& control, const ControlRow& row) {
   if (auto* label = dynamic_cast<Label*>(&control)) {
     label->SetAutoSize(!(row.settings & kFixedSize));
-    if (row.settings & (kRedBold10 | kRedBold8)) label->SetFontColor(kRed);
+    if (row.settings & (kRedBold10 | kRedBold8)) label->SetFontColor(Label::kRed);
   }
   if (row.kind == Kind::Memo) SendMessageW(control.Handle(), EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
   if (row.kind == Kind::ListBox) SendMessageW(control.Handle(), LB_SETITEMHEIGHT, 0, 13);

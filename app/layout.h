@@ -14,6 +14,10 @@ struct LayoutFonts {
   HFONT bold8;    // the contacts warning
 };
 
+// What every status label of the Migrate page reads before its step has run:
+// fifteen full stops.
+inline constexpr const char* kStatusPlaceholder = "...............";
+
 // The page's width at design time; right-anchored controls keep their
 // distance from the right edge as it was at this width.
 inline constexpr int kDesignPageWidth = 722;

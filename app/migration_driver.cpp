@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/Unit2.h"
+#include "app/layout.h"
 #include "console/destination_name.h"
 #include "migration/catalogue.h"
 #include "migration/permissions.h"
@@ -13,14 +14,13 @@
 #include "platform/background_task.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "profiles/carried_folders.h"
 #include "profiles/discovery.h"
 
 namespace ferrowin {
 
 namespace {
 
-constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr const char* kStatusPlaceholder = "...............";
 constexpr DWORD kWaitSliceMs = 100;
 // The transfer's status is shown at most this often: a person cannot read
 // faster, and painting every file of a large profile would cost more than
@@ -59,7 +59,7 @@ void TfrmMain::cmdNext6Click(EventSource*) {
     return;
   }
   if (lbInfectedUser.ItemIndex() < 0) {
-    lblOldUser.SetFontColor(kRed);
+    lblOldUser.SetFontColor(Label::kRed);
     return;
   }
   StartMigration();
@@ -102,7 +102,7 @@ bool TfrmMain::ValidateMigration(MigrationPlan& plan) {
     chkGiveAdmin.SetChecked(false);
   }
   if (plan.name.empty()) {
-    lblNewUser1.SetFontColor(kRed);
+    lblNewUser1.SetFontColor(Label::kRed);
     return false;
   }
   if (SameText(source, plan.name)) {
@@ -118,7 +118,7 @@ bool TfrmMain::ValidateMigration(MigrationPlan& plan) {
     return false;
   }
   plan.source = ProfileFolder(source) + "\\";
-  plan.profile = "c:\\users\\" + plan.name;
+  plan.profile = JoinPath("c:\\users", plan.name);
   plan.moving = IsMoveMode(plan.source);
   return true;
 }
@@ -139,7 +139,7 @@ bool TfrmMain::ProvisionAccount(const MigrationPlan& plan) {
     lblMagic1.SetText("User NOT added, maybe because it already existed?");
     return true;
   }
-  return CreateUserAccount(plan.name, chkGiveAdmin.Checked(), options_.accounts, consoleScreen_, batchFilePath,
+  return CreateUserAccount(plan.name, chkGiveAdmin.Checked(), options_.accounts, accountView_, batchFilePath,
                            resultFilePath, options_.commandRunner);
 }
 
@@ -152,9 +152,9 @@ bool TfrmMain::WaitForFirstSignIn(const MigrationPlan& plan) {
   lblMagic2.SetVisible(true);
   Repaint();
   lblMagic2.SetText(SignInInstruction(plan.name));
-  lblMagic2.SetFontColor(kRed);
+  lblMagic2.SetFontColor(Label::kRed);
   migrationActive = true;
-  while (!PathIsDirectory(plan.profile + "\\desktop") && migrationActive) {
+  while (!PathIsDirectory(JoinPath(plan.profile, "desktop")) && migrationActive) {
     SleepOneSlice();
     App().ProcessMessages();
   }
@@ -219,16 +219,18 @@ CarriedProfile TfrmMain::CarryData(const MigrationPlan& plan) {
 }
 
 // Moved files keep the old profile's permissions; icacls resets them in the
-// background: the data folders, and what the move carried into AppData. No
-// waits.
+// background: the data folders, and what the move carried into AppData, never
+// AppData\Local or AppData\Roaming as a whole (the Windows apps the new user
+// has by then need their own permissions there). No waits.
 void TfrmMain::AdjustPermissions(const MigrationPlan& plan, const std::vector<std::string>& appDataFolders) {
   if (!plan.moving) {
     lblMagic5.SetText("Not needed");
     return;
   }
-  auto log = [this](const std::string& line) { memoRecovery.AddLine(line); };
-  for (const char* folder : kPermissionDataFolders) ResetPermissions(plan.profile + folder, Handle(), log);
-  for (const std::string& folder : appDataFolders) ResetPermissions(plan.profile + folder, Handle(), log);
+  for (const CarriedFolder& folder : kCarriedFolders) {
+    if (folder.IsDataFolder()) ResetPermissions(JoinPath(plan.profile, folder.path), permissionView_);
+  }
+  for (const std::string& folder : appDataFolders) ResetPermissions(JoinPath(plan.profile, folder), permissionView_);
   lblMagic5.SetText("DONE");
 }
 

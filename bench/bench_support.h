@@ -4,7 +4,10 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <thread>
 #include <string>
 
 #include "tests/support/host.h"
@@ -46,5 +49,35 @@ inline double PeakMegabytes() {
 }
 
 inline void Report(const char* what, double value, const char* unit) { std::printf("%-58s %10.3f %s\n", what, value, unit); }
+
+// Asks a window every 20 ms, from a thread of its own, whether it answers,
+// and keeps the longest it took, for as long as the object lives.
+class Pinger {
+ public:
+  explicit Pinger(HWND window)
+      : thread_([this, window] {
+          while (!done_) {
+            Stopwatch watch;
+            DWORD_PTR result = 0;
+            SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result);
+            longest_ = std::max(longest_.load(), watch.Seconds());
+            ++pings_;
+            Sleep(20);
+          }
+        }) {}
+  ~Pinger() { Stop(); }
+  void Stop() {
+    done_ = true;
+    if (thread_.joinable()) thread_.join();
+  }
+  double LongestMs() const { return longest_ * 1000; }
+  int Pings() const { return pings_; }
+
+ private:
+  std::atomic<bool> done_{false};
+  std::atomic<double> longest_{0};
+  std::atomic<int> pings_{0};
+  std::thread thread_;
+};
 
 }  // namespace ferrowin::bench

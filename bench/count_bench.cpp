@@ -2,7 +2,6 @@
 // host's own tools, and how long the window takes to answer while it counts.
 #include <algorithm>
 #include <atomic>
-#include <thread>
 
 #include "app/Unit2.h"
 #include "bench/bench_support.h"
@@ -89,35 +88,19 @@ void CompareWithHostTools() {
   Report("count: ours / find", ours / find, "x");
 }
 
-// Pings the window every 20 ms from another thread while it counts, and
-// keeps the longest time it took to answer.
+// How long the window takes to answer while it counts.
 void MeasureResponsiveness() {
   OpenWizard wizard;
   TfrmMain& form = wizard.form;
-
-  std::atomic<bool> done{false};
-  double worst = 0;
-  int pings = 0;
-  HWND window = form.Handle();
-  std::thread pinger([&] {
-    while (!done) {
-      Stopwatch watch;
-      DWORD_PTR result = 0;
-      SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
-      worst = std::max(worst, watch.Seconds());
-      ++pings;
-      Sleep(20);
-    }
-  });
+  Pinger pinger(form.Handle());
   Stopwatch watch;
   wizard.Choose(form.lbInfectedUser, "BenchUser");
   wizard.WaitForTheCount();
   double counting = watch.Seconds();
-  done = true;
-  pinger.join();
-  std::printf("window: %s after %d pings\n", form.lblFileCount.Text().c_str(), pings);
+  pinger.Stop();
+  std::printf("window: %s after %d pings\n", form.lblFileCount.Text().c_str(), pinger.Pings());
   Report("window: count in the background", counting, "s");
-  Report("window: longest wait for an answer while counting", worst * 1000, "ms");
+  Report("window: longest wait for an answer while counting", pinger.LongestMs(), "ms");
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
-// The transfer engine on generated trees: a copy against the host's cp -a
-// and Wine's xcopy, a move of a large tree, and the memory it takes.
+// The transfer on generated trees: a copy by the engine and by the whole
+// wizard against a bare CopyFileW loop (and, once each, the host's cp -a and
+// Wine's xcopy), how long the window takes to answer during a copy of many
+// small files and of one very large one, the cost of logging 20,000 failed
+// copies, a move of a large tree, and the memory it all takes.
 #include <algorithm>
+#include <optional>
 #include <random>
 
 #include "app/Unit2.h"
@@ -70,9 +74,8 @@ double TimeOurCopy(TransferView& view, const std::string& from, const std::strin
   test::MakeDirs(to);
   FlushToDisk();
   std::int64_t copied = 0;
-  std::int64_t counted = 1;
   Stopwatch watch;
-  FolderTransfer(view, copied, counted).CopyFolderContents(from + "\\", to + "\\");
+  FolderTransfer(view, copied, 1).CopyFolderContents(from + "\\", to + "\\");
   FlushToDisk();
   return watch.Seconds();
 }
@@ -105,21 +108,43 @@ double TimeBareCopy(const std::string& from, const std::string& to) {
   return watch.Seconds();
 }
 
-// The whole wizard, as the user runs it: the copy of the profile into
-// Public through the real window, its status label and its message loop.
-double TimeThroughTheWindow() {
+// Public as a new prefix has it: its five folders, empty.
+void EmptyPublic() {
+  for (const char* folder : {"Desktop", "Documents", "Music", "Pictures", "Videos"}) {
+    const std::string path = std::string("c:\\users\\Public\\") + folder;
+    test::RemoveTree(path);
+    test::MakeDirs(path);
+  }
+}
+
+struct WizardRun {
+  double seconds = 0;
+  double longestAnswerMs = 0;
+  size_t logLines = 0;
+};
+
+// The whole wizard, as the user runs it: the copy of a profile into Public
+// through the real window, its status label and its message loop. With
+// `ping`, another thread asks the window every 20 ms whether it answers.
+WizardRun CopyThroughTheWindow(const std::string& profile, bool ping = false) {
   OpenWizard wizard;
   TfrmMain& form = wizard.form;
-  wizard.Choose(form.lbInfectedUser, "d:\\users\\BenchUser");
+  wizard.Choose(form.lbInfectedUser, profile);
   wizard.WaitForTheCount();
   wizard.Choose(form.lbNewUser, "Public");
   FlushToDisk();
+  std::optional<Pinger> pinger;
+  if (ping) pinger.emplace(form.Handle());
   Stopwatch watch;
   test::Click(form.cmdNext6);
   FlushToDisk();
-  double seconds = watch.Seconds();
-  std::printf("window: %s, log of %zu lines\n", form.lblMagic4.Text().c_str(), form.memoRecovery.Lines().size());
-  return seconds;
+  WizardRun run{.seconds = watch.Seconds(), .logLines = form.memoRecovery.Lines().size()};
+  if (pinger) {
+    pinger->Stop();
+    run.longestAnswerMs = pinger->LongestMs();
+  }
+  std::printf("window: %s, log of %zu lines\n", form.lblMagic4.Text().c_str(), run.logLines);
+  return run;
 }
 
 double TimeXcopy(const std::string& from, const std::string& to) {
@@ -146,35 +171,90 @@ double TimeXcopy(const std::string& from, const std::string& to) {
   return seconds;
 }
 
+constexpr int kRounds = 3;
+
 void CompareCopies(const std::string& drive) {
   const std::string source = drive + "users\\BenchUser";
-  GenerateCopySource(source);
   const std::string hostSource = test::HostPath(source);
-  const std::string cpTarget = std::string(kWork) + "\\cp-copy";
-  test::RemoveTree(cpTarget);
   // A first pass reads everything into the page cache, so no run pays for the disk alone.
   TimeOnHost("cat $(find " + test::ShellQuote(hostSource) + " -type f) > /dev/null");
   FlushToDisk();
   double cp = TimeOnHost("cp -a " + test::ShellQuote(hostSource) + " " +
                          test::ShellQuote(test::HostPath(kWork) + "/cp-copy") + (inMemory ? "" : " && sync"));
-  double bare = TimeBareCopy(source, std::string(kWork) + "\\bare-copy");
-  QuietView quiet;
-  double engine = TimeOurCopy(quiet, source, std::string(kWork) + "\\our-copy");
-  double withLabel = TimeThroughTheWindow();
   double xcopy = TimeXcopy(source, std::string(kWork) + "\\xcopy-copy");
-  std::printf("copy of %s\n", source.c_str());
-  std::printf("copies %s\n", inMemory ? "in memory (tmpfs)" : "on disk, each until written");
+  // The contenders take turns, and each keeps its best round: the machine's
+  // own ups and downs shift one round by more than the differences measured.
+  double bare = 1e9, engine = 1e9, wizard = 1e9;
+  QuietView quiet;
+  for (int round = 1; round <= kRounds; ++round) {
+    bare = std::min(bare, TimeBareCopy(source, std::string(kWork) + "\\bare-copy"));
+    engine = std::min(engine, TimeOurCopy(quiet, source, std::string(kWork) + "\\our-copy"));
+    EmptyPublic();
+    wizard = std::min(wizard, CopyThroughTheWindow("d:\\users\\BenchUser").seconds);
+    std::printf("round %d: bare %.2f s, engine %.2f s, wizard %.2f s (best so far)\n", round, bare, engine, wizard);
+  }
+  std::printf("copy of %s, %s\n", source.c_str(), inMemory ? "in memory (tmpfs)" : "on disk, each until written");
   Report("copy: cp -a (host)", cp, "s");
-  Report("copy: a bare CopyFileW loop, nothing else", bare, "s");
-  Report("copy: our engine", engine, "s");
-  Report("copy: the wizard into Public, through the real window", withLabel, "s");
   Report("copy: xcopy /E /H /K /I (Wine)", xcopy, "s");
-  Report("copy: ours / cp -a", engine / cp, "x");
-  Report("copy: the wizard / cp -a", withLabel / cp, "x");
-  Report("copy: ours / xcopy", engine / xcopy, "x");
+  Report("copy: a bare CopyFileW loop, nothing else (best)", bare, "s");
+  Report("copy: our engine (best)", engine, "s");
+  Report("copy: the wizard into Public, through the window (best)", wizard, "s");
+  Report("copy: our engine / the bare loop", engine / bare, "x");
+  Report("copy: the wizard / the bare loop", wizard / bare, "x");
+  Report("copy: our engine / xcopy", engine / xcopy, "x");
+  Report("copy: our engine / cp -a", engine / cp, "x");
   for (const char* target : {"cp-copy", "bare-copy", "our-copy", "xcopy-copy"}) {
     test::RemoveTree(std::string(kWork) + "\\" + target);
   }
+}
+
+// The window while it copies 20,000 small files, and while it copies one
+// file of 2 GB.
+void MeasureAnswers(const std::string& drive) {
+  EmptyPublic();
+  WizardRun small = CopyThroughTheWindow("d:\\users\\BenchUser", true);
+  Report("window: longest wait for an answer, 20,000 small files", small.longestAnswerMs, "ms");
+  EmptyPublic();
+  const std::string big = drive + "users\\BigUser\\Videos\\big.bin";
+  test::MakeSparseFile(big, 2LL << 30);
+  WizardRun one = CopyThroughTheWindow("d:\\users\\BigUser", true);
+  Report("copy: one file of 2 GB, through the window", one.seconds, "s");
+  Report("window: longest wait for an answer, one file of 2 GB", one.longestAnswerMs, "ms");
+  test::RemoveTree(drive + "users\\BigUser");
+  EmptyPublic();
+}
+
+// A failing disk makes every copy fail: 20,000 ERROR lines for the log. The
+// log's share is what the wizard takes beyond the engine alone.
+void MeasureFailedCopies(const std::string& drive) {
+  constexpr int kFailures = 20000;
+  const std::string profile = drive + "users\\FailUser";
+  test::MakeDirs(profile + "\\Documents");
+  EmptyPublic();
+  // Each file's name is taken by a folder in Public: every copy fails.
+  const std::string names = "seq 1 " + std::to_string(kFailures) + " | sed 's/^/letter-/'";
+  test::RunOnHost("cd " + test::ShellQuote(test::HostPath(profile + "\\Documents")) + " && " + names +
+                      " | xargs touch && cd " + test::ShellQuote(test::HostPath("c:\\users\\Public\\Documents")) +
+                      " && " + names + " | xargs mkdir",
+                  600000);
+  class CountingView : public TransferView {
+   public:
+    void SetStatus(const std::string&) override {}
+    void AddLogLine(const std::string&) override { ++lines; }
+    int lines = 0;
+  } counting;
+  std::int64_t copied = 0;
+  Stopwatch engineWatch;
+  FolderTransfer(counting, copied, 0).CopyFolderContents(profile + "\\Documents\\",
+                                                         "c:\\users\\Public\\Documents\\");
+  double engine = engineWatch.Seconds();
+  WizardRun wizard = CopyThroughTheWindow("d:\\users\\FailUser");
+  std::printf("%d failed copies, the wizard's log of %zu lines\n", counting.lines, wizard.logLines);
+  Report("log: 20,000 failed copies, the engine alone", engine, "s");
+  Report("log: the same through the window", wizard.seconds, "s");
+  Report("log: the window's share (the log's work)", wizard.seconds - engine, "s");
+  test::RemoveTree(profile);
+  EmptyPublic();
 }
 
 void MeasureMove() {
@@ -218,7 +298,10 @@ int main() {
   test::MakeDirs(driveFolder);
   test::MappedDrive drive('d', driveFolder);
   bench::Report("memory: peak at start", bench::PeakMegabytes(), "MB");
+  bench::GenerateCopySource(drive.Root() + "users\\BenchUser");
   bench::CompareCopies(drive.Root());
+  bench::MeasureAnswers(drive.Root());
+  bench::MeasureFailedCopies(drive.Root());
   bench::Report("memory: peak after the copies", bench::PeakMegabytes(), "MB");
   bench::MeasureMove();
   bench::Report("memory: peak after the moves", bench::PeakMegabytes(), "MB");

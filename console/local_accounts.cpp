@@ -111,8 +111,8 @@ LocalAccounts SystemLocalAccounts() {
           .wmicInstalled = WmicInstalled};
 }
 
-std::string NetPath() { return SystemFolder() + "\\net.exe"; }
+std::string NetPath() { return JoinPath(SystemFolder(), "net.exe"); }
 
-std::string WmicPath() { return SystemFolder() + "\\wbem\\wmic.exe"; }
+std::string WmicPath() { return JoinPath(SystemFolder(), "wbem\\wmic.exe"); }
 
 }  // namespace ferrowin

@@ -4,38 +4,11 @@
 
 #include "platform/files.h"
 #include "platform/text.h"
+#include "profiles/carried_folders.h"
 
 namespace ferrowin {
 
 namespace {
-
-enum class When { Always, SourceFileExists, SourceFolderExists };
-
-struct CatalogueRow {
-  const char* item;       // the folder carried, relative to both profiles
-  When when;
-  const char* evidence;   // what must exist in the source for the row to run
-  const char* prepared;   // made at the destination first (one level), if any
-};
-
-const CatalogueRow kDataFolders[] = {
-    {"Contacts\\", When::Always, nullptr, "Contacts"},
-    {"Desktop\\", When::Always, nullptr, nullptr},
-    {"Documents\\", When::Always, nullptr, nullptr},
-    {"Downloads\\", When::Always, nullptr, nullptr},
-    {"Favorites\\", When::Always, nullptr, nullptr},
-    {"Music\\", When::Always, nullptr, nullptr},
-    {"Pictures\\", When::Always, nullptr, nullptr},
-    {"Videos\\", When::Always, nullptr, nullptr},
-    {"AppData\\Roaming\\Microsoft\\Sticky Notes\\", When::SourceFileExists,
-     "AppData\\Roaming\\Microsoft\\Sticky Notes\\StickyNotes.snt", "AppData\\Roaming\\Microsoft\\Sticky Notes"},
-    {"AppData\\Local\\Microsoft\\Outlook\\", When::SourceFolderExists, "AppData\\Local\\Microsoft\\Outlook",
-     "AppData\\Local\\Microsoft\\Outlook"},
-    {"AppData\\Local\\Microsoft\\Windows Live Mail\\", When::SourceFolderExists,
-     "AppData\\Local\\Microsoft\\Windows Live Mail", "AppData\\Local\\Microsoft\\Windows Live Mail"},
-    {"AppData\\Roaming\\Thunderbird\\", When::SourceFolderExists, "AppData\\Roaming\\Thunderbird",
-     "AppData\\Roaming\\Thunderbird"},
-};
 
 struct Browser {
   const char* status;
@@ -53,26 +26,29 @@ const Browser kEdge = {"recovering edge bookmarks and history... ",
                         "AppData\\Local\\Microsoft\\Edge\\User Data\\Default"}};
 
 constexpr const char* kFirefoxFolder = "AppData\\Roaming\\Mozilla\\Firefox";
-constexpr const char* kFirefoxProfiles = "AppData\\Roaming\\Mozilla\\Firefox\\Profiles\\";
+constexpr const char* kFirefoxProfiles = "AppData\\Roaming\\Mozilla\\Firefox\\Profiles";
+constexpr const char* kFirefoxOnTheDesktop = "Desktop\\FirefoxBookmarks";
 constexpr const char* kFirefoxLogLine =
     "Recovering firefox bookmarks to desktop.  You will need to manually import these bookmarks by running "
     "firefox, show all bookmarks, import and backup, restore, choose file, desktop, FirefoxBookmarks";
 
-bool RowApplies(const CatalogueRow& row, const std::string& source) {
-  switch (row.when) {
-    case When::Always: return true;
-    case When::SourceFileExists: return PathIsFile(source + row.evidence);
-    case When::SourceFolderExists: return PathIsDirectory(source + row.evidence);
+bool Applies(const CarriedFolder& folder, const std::string& source) {
+  const std::string path = JoinPath(source, folder.path);
+  switch (folder.when) {
+    case CarriedFolder::When::Always: return true;
+    case CarriedFolder::When::FileInside: return PathIsFile(JoinPath(path, folder.evidence));
+    case CarriedFolder::When::FolderExists: return PathIsDirectory(path);
   }
   return false;
 }
 
-// False when the row's condition did not hold and nothing was carried.
-bool CarryDataFolder(const CatalogueRow& row, const std::string& source, const std::string& destination,
-                     FolderTransfer& transfer) {
-  if (!RowApplies(row, source)) return false;
-  if (row.prepared && !PathIsDirectory(destination + row.prepared)) MakeDirectory(destination + row.prepared);
-  transfer.TransferFolder(source + row.item, destination + row.item);
+// False when the folder's condition did not hold and nothing was carried.
+bool CarryFolder(const CarriedFolder& folder, const std::string& source, const std::string& destination,
+                 FolderTransfer& transfer) {
+  if (!Applies(folder, source)) return false;
+  const std::string target = JoinPath(destination, folder.path);
+  if (folder.madeFirst && !PathIsDirectory(target)) MakeDirectory(target);
+  transfer.TransferFolder(JoinPath(source, folder.path) + "\\", target + "\\");
   return true;
 }
 
@@ -82,32 +58,34 @@ bool CarryDataFolder(const CatalogueRow& row, const std::string& source, const s
 void CopyBrowserFiles(const Browser& browser, const std::string& source, const std::string& destination,
                       FolderTransfer& transfer, TransferView& view) {
   const std::string profile = browser.folders[3];
-  if (!PathIsDirectory(source + profile)) return;
+  if (!PathIsDirectory(JoinPath(source, profile))) return;
   view.SetStatus(browser.status);
-  for (const char* folder : browser.folders) MakeDirectory(destination + folder);
-  RemoveUnfinishedCopies(destination + profile + "\\");
-  for (const char* file : {"\\Bookmarks", "\\History"}) {
-    const std::string from = source + profile + file;
+  for (const char* folder : browser.folders) MakeDirectory(JoinPath(destination, folder));
+  const std::string target = JoinPath(destination, profile);
+  RemoveUnfinishedCopies(target + "\\");
+  for (const char* file : {"Bookmarks", "History"}) {
+    const std::string from = JoinPath(JoinPath(source, profile), file);
     if (!LookAt(from).exists) continue;  // nothing of it to carry
-    if (transfer.CopyReplacingFile(from, destination + profile + file)) continue;
+    if (transfer.CopyReplacingFile(from, JoinPath(target, file))) continue;
     transfer.WhatStayed().BrowserFileNotCopied(transfer.RelativeToOldProfile(from), SystemErrorText(GetLastError()));
   }
 }
 
 void CarryFirefoxBookmarks(const std::string& source, const std::string& destination, FolderTransfer& transfer,
                            TransferView& view) {
-  if (!PathIsDirectory(source + kFirefoxFolder)) return;
+  if (!PathIsDirectory(JoinPath(source, kFirefoxFolder))) return;
   view.SetStatus("recovering firefox bookmarks... ");
   view.AddLogLine(kFirefoxLogLine);
-  MakeDirectory(destination + "Desktop\\FirefoxBookmarks");
+  const std::string onTheDesktop = JoinPath(destination, kFirefoxOnTheDesktop);
+  MakeDirectory(onTheDesktop);
   std::string backups = FindFirefoxBookmarkBackups(source);
-  if (!backups.empty()) transfer.TransferFolder(backups, destination + "Desktop\\FirefoxBookmarks\\");
+  if (!backups.empty()) transfer.TransferFolder(backups, onTheDesktop + "\\");
 }
 
 bool IsCatalogueFolder(const std::string& name) {
   if (SameText(name, "AppData")) return true;
-  for (const CatalogueRow& row : kDataFolders) {
-    if (row.when == When::Always && SameText(name + "\\", row.item)) return true;
+  for (const CarriedFolder& folder : kCarriedFolders) {
+    if (folder.IsDataFolder() && SameText(name, folder.path)) return true;
   }
   return false;
 }
@@ -120,7 +98,7 @@ void AccountOutsideCatalogue(const std::string& source, LeftBehind& whatStayed) 
   for (const DirEntry& entry : DirSearch(source + "*", kAllEntriesMask)) {
     if (entry.IsDotEntry() || entry.IsReparsePoint() || (entry.attributes & FILE_ATTRIBUTE_HIDDEN)) continue;
     if (entry.IsDirectory() && IsCatalogueFolder(entry.name)) continue;
-    const Tally tally = entry.IsDirectory() ? TallyFolder(source + entry.name + "\\") : TallyFile(entry);
+    const Tally tally = entry.IsDirectory() ? TallyFolder(JoinPath(source, entry.name) + "\\") : TallyFile(entry);
     if (tally.plainFiles > 0) whatStayed.OutsideCatalogue(entry.name, tally);
   }
 }
@@ -129,10 +107,11 @@ void AccountOutsideCatalogue(const std::string& source, LeftBehind& whatStayed) 
 
 std::string FindFirefoxBookmarkBackups(const std::string& source) {
   std::string found;
-  for (const DirEntry& entry : DirSearch(source + kFirefoxProfiles + "*", kDirectoryMask)) {
+  const std::string profiles = JoinPath(source, kFirefoxProfiles);
+  for (const DirEntry& entry : DirSearch(profiles + "\\*", kDirectoryMask)) {
     // A stray file beside the profiles is no profile.
     if (entry.IsDotEntry() || !entry.IsDirectory()) continue;
-    found = source + kFirefoxProfiles + entry.name + "\\bookmarkbackups\\";
+    found = JoinPath(JoinPath(profiles, entry.name), "bookmarkbackups\\");
   }
   return found;
 }
@@ -142,9 +121,10 @@ CarriedProfile MigrateProfileData(const std::string& source, const std::string& 
   copiedBytes = 0;
   CarriedProfile carried;
   FolderTransfer transfer(view, copiedBytes, countedBytes, source);
-  for (const CatalogueRow& row : kDataFolders) {
-    if (!CarryDataFolder(row, source, destination, transfer) || row.when == When::Always) continue;
-    carried.appDataFolders.push_back(std::string("\\").append(row.prepared));
+  for (const CarriedFolder& folder : kCarriedFolders) {
+    if (CarryFolder(folder, source, destination, transfer) && !folder.IsDataFolder()) {
+      carried.appDataFolders.push_back(folder.path);
+    }
   }
   CarryFirefoxBookmarks(source, destination, transfer, view);
   CopyBrowserFiles(kChrome, source, destination, transfer, view);

@@ -16,8 +16,8 @@ struct CarriedProfile {
   // What stayed in the old profile, for the notes at the end of the log.
   LeftBehind whatStayed;
   // The folders under AppData that were carried because the old profile had
-  // them (Sticky Notes, the mail stores), relative to the profile, in order,
-  // without a trailing backslash ("\\AppData\\Roaming\\Thunderbird").
+  // them (Sticky Notes, the mail stores), relative to the profile, in order
+  // ("AppData\\Roaming\\Thunderbird").
   std::vector<std::string> appDataFolders;
 };
 

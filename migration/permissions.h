@@ -4,17 +4,18 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 
 namespace ferrowin {
 
-// The data folders reset after a move, relative to the new profile, in
-// order. Under AppData only the folders the move carried are reset, never
-// AppData\Local or AppData\Roaming as a whole: the Windows apps the new user
-// has by then (Start, Settings, Photos) need their own permissions there.
-inline constexpr const char* kPermissionDataFolders[] = {
-    "\\Contacts", "\\Desktop", "\\Documents", "\\Downloads", "\\Favorites", "\\Music", "\\Pictures", "\\Videos",
+// What the permission reset needs of the window.
+class PermissionView {
+ public:
+  virtual ~PermissionView() = default;
+  // The window that owns the started processes.
+  virtual HWND Owner() const = 0;
+  // A line of the migration log (memoRecovery).
+  virtual void AddLogLine(const std::string& line) = 0;
 };
 
 // The icacls parameters for one folder.
@@ -22,7 +23,6 @@ std::string PermissionResetParameters(const std::string& folder);
 
 // Starts the system folder's icacls for one folder; a failure to start it
 // becomes a log line.
-void ResetPermissions(const std::string& folder, HWND owner,
-                      const std::function<void(const std::string& line)>& addLogLine);
+void ResetPermissions(const std::string& folder, PermissionView& view);
 
 }  // namespace ferrowin

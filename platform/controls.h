@@ -102,6 +102,8 @@ class Label : public Control {
  public:
   // Stands for the system's window-text colour, whatever it is.
   static constexpr COLORREF kWindowTextColor = 0xFF000000;
+  // Notices and captions flagging a missing choice.
+  static constexpr COLORREF kRed = RGB(255, 0, 0);
 
   using Control::Control;
   // An auto-sizing label fits its text at once, and again at every change.

@@ -57,6 +57,12 @@ std::wstring Win32Path(std::string_view path) {
   return wide;
 }
 
+std::string JoinPath(std::string_view folder, std::string_view name) {
+  std::string path(folder);
+  if (!path.empty() && path.back() != '\\') path += '\\';
+  return path.append(name);
+}
+
 PathFacts LookAt(std::string_view path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExW(Win32Path(path).c_str(), GetFileExInfoStandard, &data)) return {};

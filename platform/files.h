@@ -83,6 +83,11 @@ class DirSearch {
 // standing for its look-alike ("report").
 std::wstring Win32Path(std::string_view path);
 
+// A folder and a name below it, with one backslash between them whether or
+// not the folder ends in one ("c:\\users\\Bob" or "c:\\users\\Bob\\" and
+// "Desktop" give "c:\\users\\Bob\\Desktop").
+std::string JoinPath(std::string_view folder, std::string_view name);
+
 // What one look at a path tells.
 struct PathFacts {
   bool exists = false;

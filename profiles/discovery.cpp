@@ -19,7 +19,7 @@ void AddProfilesUnder(const std::string& root, std::vector<std::string>& profile
     if (entry.IsDotEntry() || !entry.IsDirectory()) continue;
     const std::string lower = LowerCase(entry.name);
     if (lower == "default.migrated" || Contains(lower, "-infected")) continue;
-    profiles.push_back(underCurrentUsers ? entry.name : root + "\\" + entry.name);
+    profiles.push_back(underCurrentUsers ? entry.name : JoinPath(root, entry.name));
   }
 }
 
@@ -37,7 +37,7 @@ ProfileLists DiscoverProfiles() {
 
 std::string ProfileFolder(const std::string& entry) {
   if (entry.size() >= 2 && entry[1] == ':') return entry;
-  return "c:\\users\\" + entry;
+  return JoinPath("c:\\users", entry);
 }
 
 }  // namespace ferrowin

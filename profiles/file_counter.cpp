@@ -1,6 +1,7 @@
 #include "profiles/file_counter.h"
 
 #include "platform/files.h"
+#include "profiles/carried_folders.h"
 #include "platform/text.h"
 
 namespace ferrowin {
@@ -35,25 +36,25 @@ void FileCounter::CountFiles(const std::string& folder) {
 }
 
 void FileCounter::CountProfile(const std::string& profileFolder) {
-  for (const char* folder : kCountedFolders) {
+  for (const CarriedFolder& folder : kCarriedFolders) {
     if (!keepCounting_) break;
-    CountFiles(profileFolder + folder);
+    CountFiles(JoinPath(profileFolder, folder.path) + "\\");
   }
 }
 
-void BackgroundCount::Start(const std::string& profileFolder, HWND window, WPARAM serial) {
+void BackgroundCount::Start(const std::string& profileFolder, std::uint32_t serial) {
   totals_ = {};
-  thread_ = std::thread([this, profileFolder, window, serial] {
-    DWORD lastPost = GetTickCount() - kProgressIntervalMs;
+  thread_ = std::thread([this, profileFolder, serial] {
+    DWORD lastReport = GetTickCount() - kProgressIntervalMs;
     FileCounter counter(keepCounting_, [&](std::int32_t files) {
       DWORD now = GetTickCount();
-      if (now - lastPost < kProgressIntervalMs) return;
-      lastPost = now;
-      PostMessageW(window, progressMessage_, serial, files);
+      if (now - lastReport < kProgressIntervalMs) return;
+      lastReport = now;
+      view_.CountProgress(serial, files);
     });
     counter.CountProfile(profileFolder);
     totals_ = counter.Totals();
-    PostMessageW(window, doneMessage_, serial, 0);
+    view_.CountEnded(serial);
   });
 }
 

@@ -14,22 +14,6 @@
 
 namespace ferrowin {
 
-// The folders counted, relative to the profile folder, in order.
-inline constexpr const char* kCountedFolders[] = {
-    "\\Contacts\\",
-    "\\Desktop\\",
-    "\\Documents\\",
-    "\\Downloads\\",
-    "\\Favorites\\",
-    "\\Music\\",
-    "\\Pictures\\",
-    "\\Videos\\",
-    "\\AppData\\Roaming\\Microsoft\\Sticky Notes\\",
-    "\\AppData\\Local\\Microsoft\\Outlook\\",
-    "\\AppData\\Local\\Microsoft\\Windows Live Mail\\",
-    "\\AppData\\Roaming\\Thunderbird\\",
-};
-
 struct FileTotals {
   std::int32_t files = 0;
   std::int64_t bytes = 0;
@@ -52,7 +36,7 @@ class FileCounter {
   // they lead out of the profile, some back into their own parent.
   void CountFiles(const std::string& folder);
 
-  // The counted folders of one profile folder (no trailing backslash).
+  // The folders a migration of the profile would carry.
   void CountProfile(const std::string& profileFolder);
 
   const FileTotals& Totals() const { return totals_; }
@@ -63,20 +47,30 @@ class FileCounter {
   FileTotals totals_;
 };
 
-// One count at a time on a background thread, reporting to a window:
-// progress messages (wParam: the count's serial, lParam: files so far) at
-// most every few tens of milliseconds, and a message when it has ended.
+// What a count on its own thread tells the window. It is called on the
+// count's thread: what stands behind this hands it to the window's thread
+// (a posted message), and never touches a control itself.
+class CountView {
+ public:
+  virtual ~CountView() = default;
+  // The files counted so far, at most every few tens of milliseconds.
+  virtual void CountProgress(std::uint32_t serial, std::int32_t files) = 0;
+  // The count has ended; BackgroundCount::Finish hands over its totals.
+  virtual void CountEnded(std::uint32_t serial) = 0;
+};
+
+// One count at a time on a thread of its own. Each count carries a serial
+// number, so the window can tell an old count's news from the current one's.
 class BackgroundCount {
  public:
-  BackgroundCount(std::atomic<bool>& keepCounting, UINT progressMessage, UINT doneMessage)
-      : keepCounting_(keepCounting), progressMessage_(progressMessage), doneMessage_(doneMessage) {}
+  BackgroundCount(std::atomic<bool>& keepCounting, CountView& view) : keepCounting_(keepCounting), view_(view) {}
   ~BackgroundCount() { Stop(); }
   BackgroundCount(const BackgroundCount&) = delete;
   BackgroundCount& operator=(const BackgroundCount&) = delete;
 
   // Starts counting a profile folder. A count still running must have been
   // stopped first.
-  void Start(const std::string& profileFolder, HWND window, WPARAM serial);
+  void Start(const std::string& profileFolder, std::uint32_t serial);
 
   // Tells a running count to stop and waits until its thread has ended.
   void Stop();
@@ -87,8 +81,7 @@ class BackgroundCount {
 
  private:
   std::atomic<bool>& keepCounting_;
-  UINT progressMessage_;
-  UINT doneMessage_;
+  CountView& view_;
   std::thread thread_;
   FileTotals totals_;
 };

@@ -19,6 +19,7 @@ namespace {
 
 using test::Click;
 using test::MakeDirs;
+using test::Report;
 using test::WriteFile;
 
 constexpr COLORREF kRed = RGB(255, 0, 0);
@@ -48,12 +49,6 @@ class Driver : public test::WindowTest {
     return form;
   }
 
-  static std::vector<std::string> Report(const std::string& source, const std::string& name) {
-    return {" ", "Your data has been moved from " + source + " to c:\\users\\" + name + ".",
-            "You may need to adjust some settings such as your home page, ",
-            "desktop background, screensaver, positions of desktop icons, ",
-            "and Outlook / Live Mail SMTP/POP3 settings."};
-  }
 
   test::CleanMachine machine;
 };

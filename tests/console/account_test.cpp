@@ -40,7 +40,7 @@ class AccountCommands : public test::WindowTest {
   }
 
   bool Create(const std::string& name, bool giveAdmin, CommandRunnerSettings settings = {}) {
-    return CreateUserAccount(name, giveAdmin, accounts, form->AccountScreen(), form->batchFilePath,
+    return CreateUserAccount(name, giveAdmin, accounts, form->AsAccountView(), form->batchFilePath,
                              form->resultFilePath, settings);
   }
 

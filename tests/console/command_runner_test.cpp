@@ -20,7 +20,7 @@ using test::ConsoleTools;
 using test::ScopedEnvironment;
 
 // The view without a window: every text the runner shows, in order.
-class RecordingView : public ConsoleView {
+class RecordingConsoleView : public ConsoleView {
  public:
   void SetOutputText(const std::string& text) override { texts.push_back(text); }
   std::vector<std::string> OutputLines() const override {
@@ -50,7 +50,7 @@ class CommandRunner : public ::testing::Test {
 
   ConsoleTools tools;
   std::unique_ptr<test::ScopedTempDirectory> temp;
-  RecordingView view;
+  RecordingConsoleView view;
   std::string batchFilePath;
   std::string resultFilePath;
 };

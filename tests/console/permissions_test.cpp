@@ -15,16 +15,20 @@ namespace {
 
 std::vector<std::string> ProfileFolders(const std::string& profile) {
   std::vector<std::string> folders;
-  for (const char* folder : kPermissionDataFolders) folders.push_back(profile + folder);
+  for (const char* folder : {"Contacts", "Desktop", "Documents", "Downloads", "Favorites", "Music", "Pictures", "Videos"}) {
+    folders.push_back(profile + "\\" + folder);
+  }
   return folders;
 }
 
 std::vector<std::string> ResetAll(const std::vector<std::string>& folders) {
-  std::vector<std::string> log;
-  for (const std::string& folder : folders) {
-    ResetPermissions(folder, nullptr, [&](const std::string& line) { log.push_back(line); });
-  }
-  return log;
+  struct NoWindow : PermissionView {
+    HWND Owner() const override { return nullptr; }
+    void AddLogLine(const std::string& line) override { log.push_back(line); }
+    std::vector<std::string> log;
+  } view;
+  for (const std::string& folder : folders) ResetPermissions(folder, view);
+  return view.log;
 }
 
 TEST(PermissionReset, StartsIcaclsForEveryFolderWithoutWaitingForIt) {

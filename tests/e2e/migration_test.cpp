@@ -25,11 +25,7 @@ using test::WriteFile;
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr DWORD kHiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
-std::vector<std::string> Report(const std::string& source, const std::string& name) {
-  return {" ", "Your data has been moved from " + source + " to c:\\users\\" + name + ".",
-          "You may need to adjust some settings such as your home page, ",
-          "desktop background, screensaver, positions of desktop icons, ", "and Outlook / Live Mail SMTP/POP3 settings."};
-}
+using test::Report;
 
 std::string Instruction(const std::string& upperName) {
   return "NOW You need to use SWITCH USER in your start menu and log in as " + upperName +
@@ -55,7 +51,6 @@ std::vector<std::string> ResetParameters(const std::string& name, std::vector<st
 
 class Migration : public ::testing::Test {
  protected:
-  static std::string Directory(const std::string& path) { return path.substr(0, path.rfind('\\')); }
 
   // Starts the program and goes to the Profile List page.
   void Open(RunningApp& app) {
@@ -163,7 +158,7 @@ TEST_F(Migration, LookAlikeToolsBesideTheProgramOrInItsTempFolderNeverRun) {
   // What a Downloads folder or a stick of tools may hold next to ferrowin.exe:
   // the program runs as administrator, and so would they.
   test::ScopedTempDirectory temp(tools.Folder(), "Temp");
-  test::PlantedLookAlikes lookAlikes({Directory(program), temp.Path()});
+  test::PlantedLookAlikes lookAlikes({test::FolderOf(program), temp.Path()});
   ASSERT_TRUE(lookAlikes.Ok());
   WriteFile("c:\\users\\Alice\\Documents\\letter.txt", "letter");
   RunningApp app(Launch{.program = program});

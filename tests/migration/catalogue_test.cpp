@@ -5,7 +5,7 @@
 
 #include "platform/files.h"
 #include "platform/text.h"
-#include "tests/migration/recording_view.h"
+#include "tests/migration/recording_transfer_view.h"
 #include "tests/support/machine.h"
 #include "tests/support/tree.h"
 
@@ -38,7 +38,7 @@ class Catalogue : public ::testing::Test {
     return carried.whatStayed.Notes(IsMoveMode(source));
   }
 
-  test::RecordingView view;
+  test::RecordingTransferView view;
   std::int64_t copiedBytes = 12345;  // left over from an earlier migration
   std::int64_t countedBytes = 1;
   CarriedProfile carried;

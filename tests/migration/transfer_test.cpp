@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/files.h"
-#include "tests/migration/recording_view.h"
+#include "tests/migration/recording_transfer_view.h"
 #include "tests/support/host.h"
 #include "tests/support/machine.h"
 #include "tests/support/tree.h"
@@ -31,7 +31,7 @@ class Transfer : public ::testing::Test {
     FolderTransfer(view, copiedBytes, countedBytes).TransferFolder(from + "\\", to + "\\");
   }
 
-  test::RecordingView view;
+  test::RecordingTransferView view;
   std::int64_t copiedBytes = 0;
   std::int64_t countedBytes = 0;
 };
@@ -283,7 +283,7 @@ TEST(CopyUnderAFileSizeLimit, AFileThatFailsPartWayIsNamedAndLeavesNothingBehind
                             test::ShellQuote(test::HostPath(source) + "/video.mp4")),
             0);
   TestFolder destination;
-  test::RecordingView view;
+  test::RecordingTransferView view;
   std::int64_t copiedBytes = 0;
   FolderTransfer(view, copiedBytes, 0).CopyFolderContents(source + "\\", destination.Path() + "\\");
   EXPECT_EQ(view.log, std::vector<std::string>{"ERROR: Cound not copy video.mp4"});

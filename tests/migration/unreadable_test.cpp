@@ -7,7 +7,7 @@
 
 #include "migration/transfer.h"
 #include "platform/files.h"
-#include "tests/migration/recording_view.h"
+#include "tests/migration/recording_transfer_view.h"
 #include "tests/support/host.h"
 #include "tests/support/machine.h"
 #include "tests/support/tree.h"
@@ -49,7 +49,7 @@ TEST(UnreadableFolder, IsNamedInTheLogWhetherMovedOrCopied) {
   }
 
   TestFolder destination;
-  test::RecordingView view;
+  test::RecordingTransferView view;
   std::int64_t copiedBytes = 0;
   std::int64_t countedBytes = 0;
   FolderTransfer transfer(view, copiedBytes, countedBytes);

@@ -101,6 +101,13 @@ TEST(PathTests, AFileDatedOutside1980To2107CountsAsAbsent) {
   EXPECT_FALSE(PathIsFile(folder / "2110.txt"));
 }
 
+TEST(JoinPathTest, PutsOneBackslashBetweenAFolderAndAName) {
+  EXPECT_EQ(JoinPath("c:\\users\\Bob", "Desktop"), "c:\\users\\Bob\\Desktop");
+  EXPECT_EQ(JoinPath("c:\\users\\Bob\\", "AppData\\Roaming"), "c:\\users\\Bob\\AppData\\Roaming");
+  EXPECT_EQ(JoinPath("d:\\", "users"), "d:\\users");
+  EXPECT_EQ(JoinPath("", "Desktop"), "Desktop");
+}
+
 TEST(MakeDirectoryTest, CreatesOneLevelOnly) {
   TestFolder folder;
   EXPECT_TRUE(MakeDirectory(folder / "one"));

@@ -106,7 +106,12 @@ TEST(FileCounterTest, ReportsEveryTenthFileAndStopsWhenToldTo) {
 
 TEST(FileCounterTest, CountsTheTwelveCarriedFoldersOfAProfileOnly) {
   TestFolder profile;
-  for (const char* folder : kCountedFolders) WriteFile(profile.Path() + folder + "file.dat", "xy");
+  for (const char* folder :
+       {"Contacts", "Desktop", "Documents", "Downloads", "Favorites", "Music", "Pictures", "Videos",
+        "AppData\\Roaming\\Microsoft\\Sticky Notes", "AppData\\Local\\Microsoft\\Outlook",
+        "AppData\\Local\\Microsoft\\Windows Live Mail", "AppData\\Roaming\\Thunderbird"}) {
+    WriteFile(profile / folder + "\\file.dat", "xy");
+  }
   WriteFile(profile / "AppData\\Local\\Temp\\cache.tmp", "not carried");
   WriteFile(profile / "Saved Games\\save.dat", "not carried");
   std::atomic<bool> keepCounting{true};

@@ -4,6 +4,7 @@
 
 #include "app/control_ids.h"
 #include "platform/text.h"
+#include "tests/support/host.h"
 
 namespace ferrowin::test {
 
@@ -52,7 +53,6 @@ HWND FindMainWindow(DWORD processId) {
   return nullptr;
 }
 
-std::string Directory(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
 
 }  // namespace
 
@@ -63,7 +63,7 @@ std::string BuiltProgramPath() {
   // Wine names a program outside its drives by its host path, "unix\...".
   if (StartsWith(path, "unix\\")) path = "\\\\?\\" + path;
   // Tests are built one folder below the program.
-  return Directory(Directory(path)) + "\\ferrowin.exe";
+  return FolderOf(FolderOf(path)) + "\\ferrowin.exe";
 }
 
 std::string InstalledProgram() {
@@ -76,7 +76,7 @@ std::string InstalledProgram() {
 
 RunningApp::RunningApp(const Launch& launch) {
   std::wstring commandLine = Widen("\"" + launch.program + "\" " + launch.arguments);
-  std::wstring directory = Widen(Directory(launch.program));
+  std::wstring directory = Widen(FolderOf(launch.program));
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
@@ -256,12 +256,7 @@ bool RunningApp::DismissMessageBox() {
 }
 
 bool RunningApp::WaitFor(const std::function<bool()>& condition, int timeoutMs) const {
-  DWORD start = GetTickCount();
-  while (!condition()) {
-    if (GetTickCount() - start > static_cast<DWORD>(timeoutMs)) return false;
-    Sleep(20);
-  }
-  return true;
+  return WaitUntil(condition, timeoutMs);
 }
 
 bool RunningApp::WaitForText(int id, const std::string& text, int timeoutMs) const {

@@ -73,15 +73,6 @@ std::string ArgumentsOf(std::string_view commandLine) {
   return std::string(commandLine.substr(end));
 }
 
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
-  DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > static_cast<DWORD>(timeoutMs)) return false;
-    Sleep(20);
-  }
-  return true;
-}
-
 ConsoleTools::ConsoleTools() : record_("FERROWIN_STANDIN_RECORD", folder_ / "record.txt") {
   // scripts/lib/wine-run, through which ctest starts every test, puts them there.
   for (const char* tool : kSystemTools) {

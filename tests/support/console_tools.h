@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/support/host.h"
 #include "tests/support/tree.h"
 
 namespace ferrowin::test {
@@ -48,10 +49,6 @@ std::string StandinFolder();
 
 // A command line without its first token (the program) and the blank after it.
 std::string ArgumentsOf(std::string_view commandLine);
-
-// Checks `done` every 20 ms, without pumping messages; false when it did not
-// hold within the time.
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 30000);
 
 // The stand-ins where Windows keeps the real tools (net.exe and icacls.exe in
 // the system folder, wmic.exe in its wbem folder; scripts/lib/wine-run puts

@@ -35,6 +35,17 @@ std::string ScratchFolder() {
 
 }  // namespace
 
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
+  DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > static_cast<DWORD>(timeoutMs)) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
+
 bool RunningUnderWine() { return UnixNameLookup() != nullptr; }
 
 std::string HostPath(std::string_view windowsPath) {

@@ -2,10 +2,18 @@
 // shell, and the drive letters of the Wine prefix.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
 namespace ferrowin::test {
+
+// Checks `done` every 20 ms, without pumping messages; false when it did not
+// hold within the time.
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 30000);
+
+// The folder of a path: all before its last backslash.
+std::string FolderOf(const std::string& path);
 
 // True when the test runs under Wine (the only place the host tools exist).
 bool RunningUnderWine();

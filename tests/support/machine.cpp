@@ -45,6 +45,13 @@ std::string CleanMachine::AddDrive(char letter) {
   return std::string(1, letter) + ":\\";
 }
 
+std::vector<std::string> Report(const std::string& source, const std::string& name) {
+  return {" ", "Your data has been moved from " + source + " to c:\\users\\" + name + ".",
+          "You may need to adjust some settings such as your home page, ",
+          "desktop background, screensaver, positions of desktop icons, ",
+          "and Outlook / Live Mail SMTP/POP3 settings."};
+}
+
 void SimulateFirstSignIn(const std::string& name) {
   for (const char* folder : {"Contacts", "Desktop", "Documents", "Downloads", "Favorites", "Music", "Pictures",
                              "Videos", "AppData\\Roaming\\Microsoft", "AppData\\Local\\Microsoft"}) {

@@ -26,6 +26,9 @@ class CleanMachine {
   static void Reset();
 };
 
+// The five lines that end the log of a migration.
+std::vector<std::string> Report(const std::string& source, const std::string& name);
+
 // What Windows does at the first sign-in of a new account: it builds the
 // account's profile folders under c:\users.
 void SimulateFirstSignIn(const std::string& name);

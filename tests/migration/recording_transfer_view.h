@@ -9,7 +9,7 @@
 
 namespace ferrowin::test {
 
-class RecordingView : public TransferView {
+class RecordingTransferView : public TransferView {
  public:
   void SetStatus(const std::string& text) override { statuses.push_back(text); }
   void AddLogLine(const std::string& line) override { log.push_back(line); }
