@@ -195,9 +195,9 @@ class TfrmMain : public Form {
   // still queued after it was stopped, carry an older serial and are ignored.
   BackgroundCount counter_{keepCounting, kMsgCountProgress, kMsgCountDone};
   WPARAM countSerial_ = 0;
-  UniqueGdiObject font_;
-  UniqueGdiObject boldFont10_;
-  UniqueGdiObject boldFont8_;
+  UniqueFont font_;
+  UniqueFont boldFont10_;
+  UniqueFont boldFont8_;
 };
 
 #undef FERROWIN_COMPONENT

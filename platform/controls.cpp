@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/handles.h"
 #include "platform/text.h"
 
 namespace ferrowin {
@@ -38,13 +39,11 @@ LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 
 LRESULT CALLBACK ShapeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message != WM_PAINT) return DefWindowProcW(window, message, wParam, lParam);
-  PAINTSTRUCT paint;
-  HDC dc = BeginPaint(window, &paint);
+  ScopedPaint paint(window);
   RECT area;
   GetClientRect(window, &area);
-  FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  FrameRect(dc, &area, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  EndPaint(window, &paint);
+  FillRect(paint.Dc(), &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  FrameRect(paint.Dc(), &area, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   return 0;
 }
 
@@ -145,15 +144,15 @@ void Label::SetText(std::string_view text) {
 }
 
 void Label::FitToText() {
-  HDC dc = GetDC(Handle());
-  HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(Handle(), WM_GETFONT, 0, 0)));
   std::wstring text = Widen(Text());
   RECT extent{0, 0, 0, 0};
   TEXTMETRICW metrics;
-  GetTextMetricsW(dc, &metrics);
-  if (!text.empty()) DrawTextW(dc, text.c_str(), -1, &extent, DT_CALCRECT | DT_LEFT | DT_EXPANDTABS);
-  SelectObject(dc, oldFont);
-  ReleaseDC(Handle(), dc);
+  {
+    ScopedWindowDc dc(Handle());
+    ScopedSelectObject font(dc.Get(), reinterpret_cast<HGDIOBJ>(SendMessageW(Handle(), WM_GETFONT, 0, 0)));
+    GetTextMetricsW(dc.Get(), &metrics);
+    if (!text.empty()) DrawTextW(dc.Get(), text.c_str(), -1, &extent, DT_CALCRECT | DT_LEFT | DT_EXPANDTABS);
+  }
   int height = text.empty() ? static_cast<int>(metrics.tmHeight) : static_cast<int>(extent.bottom);
   SetWindowPos(Handle(), nullptr, 0, 0, extent.right, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

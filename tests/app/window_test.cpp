@@ -8,6 +8,7 @@
 #include "app/welcome_text.h"
 #include "platform/environment.h"
 #include "platform/files.h"
+#include "platform/handles.h"
 #include "platform/text.h"
 #include "tests/support/tree.h"
 #include "tests/support/window.h"
@@ -127,12 +128,10 @@ TEST_F(WindowLoading, PlacesControlsWhereTheLayoutStoresThem) {
                        &form.lbllblMagic1, &form.lbllblMagic11, &form.Label11, &form.lblAdjustPermissions}) {
     RECT r = BoundsOf(*label);
     SIZE text{};
-    HDC dc = GetDC(label->Handle());
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label->Handle(), WM_GETFONT, 0, 0)));
+    ScopedWindowDc dc(label->Handle());
+    ScopedSelectObject font(dc.Get(), reinterpret_cast<HGDIOBJ>(SendMessageW(label->Handle(), WM_GETFONT, 0, 0)));
     std::wstring wide = Widen(label->Text());
-    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &text);
-    SelectObject(dc, old);
-    ReleaseDC(label->Handle(), dc);
+    GetTextExtentPoint32W(dc.Get(), wide.c_str(), static_cast<int>(wide.size()), &text);
     EXPECT_GE(r.right - r.left, text.cx) << label->Name();
     EXPECT_LT(r.bottom - r.top, 2 * text.cy) << label->Name();
   }
