@@ -34,7 +34,7 @@ EnvironmentProbe SystemEnvironment() {
 TfrmMain::TfrmMain(Application& application, FormOptions options)
     : Form(application), options_(std::move(options)) {}
 
-TfrmMain::~TfrmMain() = default;
+TfrmMain::~TfrmMain() { DestroyFrame(); }
 
 void TfrmMain::Create() {
   Load();

@@ -195,6 +195,8 @@ class TfrmMain : public Form {
   // still queued after it was stopped, carry an older serial and are ignored.
   BackgroundCount counter_{keepCounting, kMsgCountProgress, kMsgCountDone};
   WPARAM countSerial_ = 0;
+  // The controls use these until the window is gone: the destructor
+  // destroys the window before they go.
   UniqueFont font_;
   UniqueFont boldFont10_;
   UniqueFont boldFont8_;

@@ -1,16 +1,20 @@
 #include "platform/form.h"
 
 #include <exception>
+#include <utility>
 
 #include "platform/text.h"
 
 namespace ferrowin {
 
-Form::~Form() {
-  if (hwnd_ && IsWindow(hwnd_)) {
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-    DestroyWindow(hwnd_);
-  }
+Form::~Form() { DestroyFrame(); }
+
+void Form::DestroyFrame() {
+  HWND window = std::exchange(hwnd_, nullptr);
+  if (!window || !IsWindow(window)) return;
+  // The messages of its going reach no handler.
+  SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+  DestroyWindow(window);
 }
 
 void Form::CreateFrame(const wchar_t* className, int width, int height) {

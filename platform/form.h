@@ -50,6 +50,9 @@ class Form : public EventSource, public ComponentOwner {
   // Makes the top-level window, centred on the screen, with the given outer
   // size, which is also its minimum.
   void CreateFrame(const wchar_t* className, int width, int height);
+  // Destroys the window. A form whose controls use what its own members own
+  // (fonts) calls it in its destructor, before those members go.
+  void DestroyFrame();
 
   virtual void OnClose() {}
   virtual void OnResize(int clientWidth, int clientHeight) = 0;
