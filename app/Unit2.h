@@ -50,7 +50,8 @@ class TfrmMain : public Form {
   TfrmMain(Application& application, FormOptions options);
   ~TfrmMain() override;
 
-  // Makes the window and every control with its stored settings.
+  // Makes the window and every control with its stored settings. Throws
+  // WindowCreationError when the window or a control cannot be made.
   void Load();
   // Load, then FormCreate: the window as the program starts it.
   void Create();
