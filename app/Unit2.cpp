@@ -34,7 +34,7 @@ EnvironmentProbe SystemEnvironment() {
 TfrmMain::TfrmMain(Application& application, FormOptions options)
     : Form(application), options_(std::move(options)) {}
 
-TfrmMain::~TfrmMain() = default;
+TfrmMain::~TfrmMain() { DestroyFrame(); }
 
 void TfrmMain::Create() {
   Load();
@@ -47,8 +47,7 @@ void TfrmMain::Load() {
   boldFont8_.Reset(MakeFont(11, FW_BOLD));
   CreateFrame(FERROWIN_MAIN_WINDOW_CLASS, kWindowWidth, kWindowHeight);
   SetCaption(kDesignedCaption);
-  LoadLayout(*this, {static_cast<HFONT>(font_.Get()), static_cast<HFONT>(boldFont10_.Get()),
-                     static_cast<HFONT>(boldFont8_.Get())});
+  LoadLayout(*this, {font_.Get(), boldFont10_.Get(), boldFont8_.Get()});
 }
 
 void TfrmMain::Show() {

@@ -51,7 +51,8 @@ class TfrmMain : public Form {
   TfrmMain(Application& application, FormOptions options);
   ~TfrmMain() override;
 
-  // Makes the window and every control with its stored settings.
+  // Makes the window and every control with its stored settings. Throws
+  // WindowCreationError when the window or a control cannot be made.
   void Load();
   // Load, then FormCreate: the window as the program starts it.
   void Create();
@@ -222,9 +223,11 @@ class TfrmMain : public Form {
   // still queued after it was stopped, carry an older serial and are ignored.
   BackgroundCount counter_{keepCounting, countView_};
   std::uint32_t countSerial_ = 0;
-  UniqueGdiObject font_;
-  UniqueGdiObject boldFont10_;
-  UniqueGdiObject boldFont8_;
+  // The controls use these until the window is gone: the destructor
+  // destroys the window before they go.
+  UniqueFont font_;
+  UniqueFont boldFont10_;
+  UniqueFont boldFont8_;
 };
 
 #undef FERROWIN_COMPONENT

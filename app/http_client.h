@@ -1,6 +1,6 @@
-// TIdHTTP: the window's HTTP client. It sends a GET with exactly the request
-// lines the version check is known by, and reads the reply defensively: the
-// reply comes from the network and is not trusted.
+// TIdHTTP: the window's HTTP client component. It holds the stored settings
+// the version check is known by, and asks the platform's HTTP client with
+// exactly those request lines.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/controls.h"
+#include "platform/http_client.h"
 
 namespace ferrowin {
 
@@ -31,16 +32,7 @@ class TIdHTTP : public Component {
   static bool Get(std::string_view url, std::string& body);
 
   // The request lines sent for an address, each ended by CR LF.
-  static std::string RequestFor(std::string_view host, int port, std::string_view path);
-
-  // The parts of an "http://host[:port][/path]" address; the port is 80 and
-  // the path "/" when the address names none.
-  struct Address {
-    std::string host;
-    int port = 80;
-    std::string path;
-  };
-  static bool ParseUrl(std::string_view url, Address& address);
+  static std::string RequestFor(const HttpAddress& address);
 };
 
 }  // namespace ferrowin

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <exception>
+
 #include "app/Unit2.h"
 #include "app/version.h"
 #include "platform/application.h"
@@ -16,6 +18,13 @@ std::string FirstArgument() {
   std::string first = (arguments && count > 1) ? ferrowin::Narrow(arguments[1]) : std::string();
   LocalFree(arguments);
   return first;
+}
+
+// A window without some of its controls would mislead the technician: the
+// program says why it cannot start instead.
+void ReportStartFailure(const char* reason) {
+  std::wstring text = L"Ferrowin could not start.\n\n" + ferrowin::Widen(reason);
+  MessageBoxW(nullptr, text.c_str(), L"Ferrowin", MB_OK | MB_ICONERROR);
 }
 
 }  // namespace
@@ -32,7 +41,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   options.firstArgument = FirstArgument();
   options.versionFileUrl = ferrowin::kVersionFileUrl;
   ferrowin::TfrmMain frmMain(application, std::move(options));
-  frmMain.Create();
+  try {
+    frmMain.Create();
+  } catch (const std::exception& error) {
+    ReportStartFailure(error.what());
+    return 1;
+  }
   frmMain.Show();
   application.Run();
   return 0;

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "platform/form.h"
+#include "platform/handles.h"
 #include "platform/text.h"
 
 namespace ferrowin {
@@ -18,7 +20,7 @@ HBRUSH ButtonFaceColors(HDC dc) {
   return GetSysColorBrush(COLOR_BTNFACE);
 }
 
-LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT HandlePageMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
@@ -36,19 +38,44 @@ LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
+// The events a page forwards reach the form's handlers, so the page's
+// procedure has the form's barrier. A page outside a form reaches no handler.
+LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  Form* form = Form::FromHandle(GetAncestor(window, GA_ROOT));
+  if (!form) return DefWindowProcW(window, message, wParam, lParam);
+  LRESULT result = 0;
+  form->RunHandler([&] { result = HandlePageMessage(window, message, wParam, lParam); });
+  return result;
+}
+
 LRESULT CALLBACK ShapeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message != WM_PAINT) return DefWindowProcW(window, message, wParam, lParam);
-  PAINTSTRUCT paint;
-  HDC dc = BeginPaint(window, &paint);
+  ScopedPaint paint(window);
   RECT area;
   GetClientRect(window, &area);
-  FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  FrameRect(dc, &area, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  EndPaint(window, &paint);
+  FillRect(paint.Dc(), &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  FrameRect(paint.Dc(), &area, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   return 0;
 }
 
+// What went wrong, with the system's reason when it gave one.
+std::string FailureText(const std::string& what, DWORD error) {
+  if (error == ERROR_SUCCESS) return what + ".";
+  return what + ": " + SystemErrorText(error);
+}
+
 }  // namespace
+
+WindowCreationError::WindowCreationError(const std::string& what, DWORD error)
+    : std::runtime_error(FailureText(what, error)) {}
+
+void RegisterWindowClass(const WNDCLASSEXW& windowClass) {
+  if (RegisterClassExW(&windowClass)) return;
+  DWORD error = GetLastError();
+  // Every window of this process after the first finds its classes there.
+  if (error == ERROR_CLASS_ALREADY_EXISTS) return;
+  throw WindowCreationError("Could not register the window class " + Narrow(windowClass.lpszClassName), error);
+}
 
 void RegisterToolkitClasses(HINSTANCE instance) {
   WNDCLASSEXW page{};
@@ -58,12 +85,12 @@ void RegisterToolkitClasses(HINSTANCE instance) {
   page.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   page.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   page.lpszClassName = kPageClass;
-  RegisterClassExW(&page);
+  RegisterWindowClass(page);
 
   WNDCLASSEXW shape = page;
   shape.lpfnWndProc = ShapeProc;
   shape.lpszClassName = kShapeClass;
-  RegisterClassExW(&shape);
+  RegisterWindowClass(shape);
 }
 
 // --- Component ---------------------------------------------------------------
@@ -90,9 +117,15 @@ Control* Control::FromHandle(HWND window) {
 }
 
 void Control::Create(const wchar_t* windowClass, const CreateArgs& args) {
-  hwnd_ = CreateWindowExW(args.exStyle, windowClass, Widen(args.text).c_str(), args.style | WS_CHILD, args.left,
-                          args.top, args.width, args.height, args.parent,
-                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(Id())), GetModuleHandleW(nullptr), nullptr);
+  HWND window = CreateWindowExW(args.exStyle, windowClass, Widen(args.text).c_str(), args.style | WS_CHILD,
+                                args.left, args.top, args.width, args.height, args.parent,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(Id())), GetModuleHandleW(nullptr),
+                                nullptr);
+  if (!window) {
+    DWORD error = GetLastError();
+    throw WindowCreationError("Could not create the control " + std::string(Name()), error);
+  }
+  hwnd_ = window;
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   if (args.font) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(args.font), FALSE);
 }
@@ -112,7 +145,21 @@ void Control::SetVisible(bool visible) { ShowWindow(hwnd_, visible ? SW_SHOW : S
 
 bool Control::Enabled() const { return IsWindowEnabled(hwnd_) != 0; }
 
-void Control::SetEnabled(bool enabled) { EnableWindow(hwnd_, enabled); }
+void Control::SetEnabled(bool enabled) {
+  if (!enabled && HasFocus()) PassFocusOn();
+  EnableWindow(hwnd_, enabled);
+}
+
+bool Control::HasFocus() const {
+  HWND focus = GetFocus();
+  return focus && (focus == hwnd_ || IsChild(hwnd_, focus));
+}
+
+void Control::PassFocusOn() {
+  HWND next = GetNextDlgTabItem(GetParent(hwnd_), hwnd_, FALSE);
+  // With no other control to take it, the top-level window keeps the keys.
+  SetFocus(next && next != hwnd_ ? next : GetAncestor(hwnd_, GA_ROOT));
+}
 
 RECT Control::Bounds() const {
   RECT bounds;
@@ -145,15 +192,15 @@ void Label::SetText(std::string_view text) {
 }
 
 void Label::FitToText() {
-  HDC dc = GetDC(Handle());
-  HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(Handle(), WM_GETFONT, 0, 0)));
   std::wstring text = Widen(Text());
   RECT extent{0, 0, 0, 0};
   TEXTMETRICW metrics;
-  GetTextMetricsW(dc, &metrics);
-  if (!text.empty()) DrawTextW(dc, text.c_str(), -1, &extent, DT_CALCRECT | DT_LEFT | DT_EXPANDTABS);
-  SelectObject(dc, oldFont);
-  ReleaseDC(Handle(), dc);
+  {
+    ScopedWindowDc dc(Handle());
+    ScopedSelectObject font(dc.Get(), reinterpret_cast<HGDIOBJ>(SendMessageW(Handle(), WM_GETFONT, 0, 0)));
+    GetTextMetricsW(dc.Get(), &metrics);
+    if (!text.empty()) DrawTextW(dc.Get(), text.c_str(), -1, &extent, DT_CALCRECT | DT_LEFT | DT_EXPANDTABS);
+  }
   int height = text.empty() ? static_cast<int>(metrics.tmHeight) : static_cast<int>(extent.bottom);
   SetWindowPos(Handle(), nullptr, 0, 0, extent.right, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

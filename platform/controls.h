@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +13,15 @@
 namespace ferrowin {
 
 class Component;
+
+// A window, a control or a window class that could not be made: the program
+// cannot show its window as it should, and does not start.
+class WindowCreationError : public std::runtime_error {
+ public:
+  // What could not be made ("Could not create the control cmdNext0"), and
+  // the system's reason for it, if it gave one.
+  WindowCreationError(const std::string& what, DWORD error);
+};
 
 // Whatever raises an event: a component, or the form itself.
 class EventSource {
@@ -65,8 +75,12 @@ class Control : public Component {
   // The control behind a child window made by this toolkit, or null.
   static Control* FromHandle(HWND window);
 
+  // Makes the control's window; throws WindowCreationError when it cannot.
   void Create(const wchar_t* windowClass, const CreateArgs& args);
   HWND Handle() const { return hwnd_; }
+
+  // Whether a notification code of WM_COMMAND from this control is its click.
+  virtual bool IsClick(int) const { return false; }
 
   std::string Text() const;
   virtual void SetText(std::string_view text);
@@ -76,6 +90,8 @@ class Control : public Component {
   bool Visible() const;
   void SetVisible(bool visible);
   bool Enabled() const;
+  // A control that has the focus hands it to the next one in its parent's
+  // tab order before it is disabled, as in Windows' own dialogs.
   void SetEnabled(bool enabled);
 
   RECT Bounds() const;  // relative to the parent
@@ -92,6 +108,9 @@ class Control : public Component {
   virtual HBRUSH Colors(HDC dc);
 
  private:
+  bool HasFocus() const;
+  void PassFocusOn();
+
   HWND hwnd_ = nullptr;
   int rightAnchor_ = -1;
 };
@@ -151,6 +170,8 @@ class ListBox : public Control {
   void Clear();
   int ItemIndex() const;  // -1 when nothing is selected
   void SetItemIndex(int index);
+  // The selection changed, by mouse or keys.
+  bool IsClick(int code) const override { return code == LBN_SELCHANGE; }
 };
 
 class CheckBox : public Control {
@@ -159,11 +180,13 @@ class CheckBox : public Control {
   bool Checked() const;
   void SetChecked(bool checked);
   HBRUSH Colors(HDC dc) override;
+  bool IsClick(int code) const override { return code == BN_CLICKED; }
 };
 
 class Button : public Control {
  public:
   using Control::Control;
+  bool IsClick(int code) const override { return code == BN_CLICKED; }
 };
 
 // A rectangle with a black one-pixel pen and a white fill; one pixel wide it
@@ -228,6 +251,10 @@ class PageControl : public Control {
   std::vector<TabSheet*> pages_;
   TabSheet* active_ = nullptr;
 };
+
+// Registers a window class; one this process has registered already counts
+// as registered. Throws WindowCreationError when it cannot.
+void RegisterWindowClass(const WNDCLASSEXW& windowClass);
 
 // Registers the window classes of the toolkit's own controls (pages, shapes).
 void RegisterToolkitClasses(HINSTANCE instance);

@@ -1,16 +1,26 @@
 #include "platform/form.h"
 
-#include <exception>
+#include <utility>
 
 #include "platform/text.h"
 
 namespace ferrowin {
 
-Form::~Form() {
-  if (hwnd_ && IsWindow(hwnd_)) {
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-    DestroyWindow(hwnd_);
-  }
+Form::~Form() { DestroyFrame(); }
+
+void Form::DestroyFrame() {
+  HWND window = std::exchange(hwnd_, nullptr);
+  if (!window || !IsWindow(window)) return;
+  // The messages of its going reach no handler.
+  SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+  DestroyWindow(window);
+}
+
+Form* Form::FromHandle(HWND window) {
+  if (!window) return nullptr;
+  // Only a form's own window holds a form in its user data.
+  if (reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC)) != &Form::WindowProc) return nullptr;
+  return reinterpret_cast<Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
 void Form::CreateFrame(const wchar_t* className, int width, int height) {
@@ -23,14 +33,19 @@ void Form::CreateFrame(const wchar_t* className, int width, int height) {
   windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.lpszClassName = className;
-  RegisterClassExW(&windowClass);
+  RegisterWindowClass(windowClass);
   RegisterToolkitClasses(instance);
 
   minimumSize_ = {width, height};
   int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
   int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  CreateWindowExW(WS_EX_CONTROLPARENT, className, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top, width,
-                  height, nullptr, nullptr, instance, this);
+  HWND window = CreateWindowExW(WS_EX_CONTROLPARENT, className, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left,
+                                top, width, height, nullptr, nullptr, instance, this);
+  if (!window) {
+    DWORD error = GetLastError();
+    hwnd_ = nullptr;  // WM_NCCREATE may have set it before the window went again
+    throw WindowCreationError("Could not create the main window", error);
+  }
   application_.SetMainWindow(hwnd_);
 }
 
@@ -40,9 +55,11 @@ LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     form->hwnd_ = window;
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
   }
-  auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  Form* form = FromHandle(window);
   if (!form) return DefWindowProcW(window, message, wParam, lParam);
-  return form->HandleMessage(message, wParam, lParam);
+  LRESULT result = 0;
+  form->RunHandler([&] { result = form->HandleMessage(message, wParam, lParam); });
+  return result;
 }
 
 LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -67,38 +84,30 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_CLOSE:
       // The form decides; the window itself stays until the application ends.
-      RunHandler([this] { OnClose(); });
+      OnClose();
       return 0;
     default:
       break;
   }
-  if (message >= WM_APP) {
-    bool handled = false;
-    RunHandler([&] { handled = OnAppMessage(message, wParam, lParam); });
-    if (handled) return 0;
-  }
+  if (message >= WM_APP && OnAppMessage(message, wParam, lParam)) return 0;
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
 void Form::OnCommand(int controlId, int code, HWND control) {
   auto handler = clickHandlers_.find(controlId);
-  if (handler == clickHandlers_.end() || !control) return;
-  wchar_t className[32] = {};
-  GetClassNameW(control, className, 32);
-  bool isList = lstrcmpiW(className, L"ListBox") == 0;
-  bool clicked = isList ? code == LBN_SELCHANGE : code == BN_CLICKED;
-  if (!clicked) return;
-  EventSource* sender = Control::FromHandle(control);
-  RunHandler([&] { handler->second(sender); });
+  if (handler == clickHandlers_.end()) return;
+  Control* sender = Control::FromHandle(control);
+  if (!sender || !sender->IsClick(code)) return;
+  handler->second(sender);
 }
 
 void Form::BindClick(int controlId, EventHandler handler) { clickHandlers_[controlId] = std::move(handler); }
 
-void Form::RunHandler(const std::function<void()>& handler) {
+void Form::ShowHandlerError(const char* text) noexcept {
   try {
-    handler();
-  } catch (const std::exception& error) {
-    ShowMessage(error.what());
+    ShowMessage(text);
+  } catch (...) {
+    // Not even the message box could be shown; the handler has ended all the same.
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <exception>
 #include <functional>
 #include <map>
 #include <string>
@@ -24,6 +25,9 @@ class Form : public EventSource, public ComponentOwner {
   Form(const Form&) = delete;
   Form& operator=(const Form&) = delete;
 
+  // The form whose top-level window this is, or null.
+  static Form* FromHandle(HWND window);
+
   HWND Handle() const { return hwnd_; }
   Application& App() const { return application_; }
 
@@ -35,21 +39,36 @@ class Form : public EventSource, public ComponentOwner {
   // Paints at once whatever of the window has changed since it was last painted.
   void PaintChanges();
 
-  // Binds a control's click: BN_CLICKED of a button or check box,
-  // LBN_SELCHANGE of a list box (a list's selection changed, by mouse or keys).
+  // Binds a control's click, whichever notification its kind calls a click
+  // (Control::IsClick).
   void BindClick(int controlId, EventHandler handler);
 
   // Runs a handler; an error that escapes it is shown in a message box and
-  // ends the handler, never the program.
-  void RunHandler(const std::function<void()>& handler);
+  // ends the handler, never the program. Every window procedure of the
+  // toolkit that can reach a handler runs its work in here, so no exception
+  // crosses into Windows.
+  template <typename Handler>
+  void RunHandler(Handler&& handler) noexcept {
+    try {
+      handler();
+    } catch (const std::exception& error) {
+      ShowHandlerError(error.what());
+    } catch (...) {
+      ShowHandlerError("An unexpected error ended this action.");
+    }
+  }
 
   // A modal box with the text and an OK button.
   virtual void ShowMessage(const std::string& text);
 
  protected:
   // Makes the top-level window, centred on the screen, with the given outer
-  // size, which is also its minimum.
+  // size, which is also its minimum. Throws WindowCreationError when the
+  // window or a class of the toolkit cannot be made.
   void CreateFrame(const wchar_t* className, int width, int height);
+  // Destroys the window. A form whose controls use what its own members own
+  // (fonts) calls it in its destructor, before those members go.
+  void DestroyFrame();
 
   virtual void OnClose() {}
   virtual void OnResize(int clientWidth, int clientHeight) = 0;
@@ -63,6 +82,7 @@ class Form : public EventSource, public ComponentOwner {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnCommand(int controlId, int code, HWND control);
+  void ShowHandlerError(const char* text) noexcept;
 
   Application& application_;
   HWND hwnd_ = nullptr;

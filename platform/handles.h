@@ -1,5 +1,6 @@
 // One RAII type per "invalid value" convention of Win32 handles, so no code
-// path has to remember to close anything.
+// path has to remember to close anything; and scoped pairs for the device
+// context calls that must be undone in the same scope.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +9,8 @@
 
 namespace ferrowin {
 
+// Traits name the handle type, its invalid value and how it is closed; a
+// convention with more than one empty value says so in IsValid.
 template <typename Traits>
 class UniqueHandle {
  public:
@@ -26,16 +29,32 @@ class UniqueHandle {
   UniqueHandle& operator=(const UniqueHandle&) = delete;
 
   Handle Get() const { return handle_; }
-  bool Valid() const { return handle_ != Traits::Invalid(); }
+  bool Valid() const { return IsValid(handle_); }
   explicit operator bool() const { return Valid(); }
 
-  Handle Release() { return std::exchange(handle_, Traits::Invalid()); }
+  // The handle is the caller's to close from now on.
+  [[nodiscard]] Handle Release() { return std::exchange(handle_, Traits::Invalid()); }
+
+  // Closes the handle held, if any. The caller's last error survives: a
+  // failed call's handle is often handed straight to Reset before the caller
+  // asks GetLastError why it failed.
   void Reset(Handle handle = Traits::Invalid()) {
-    if (Valid()) Traits::Close(handle_);
-    handle_ = handle;
+    Handle old = std::exchange(handle_, handle);
+    if (!IsValid(old)) return;
+    DWORD lastError = ::GetLastError();
+    Traits::Close(old);
+    ::SetLastError(lastError);
   }
 
  private:
+  static bool IsValid(Handle handle) {
+    if constexpr (requires { Traits::IsValid(handle); }) {
+      return Traits::IsValid(handle);
+    } else {
+      return handle != Traits::Invalid();
+    }
+  }
+
   Handle handle_ = Traits::Invalid();
 };
 
@@ -46,10 +65,12 @@ struct KernelHandleTraits {
   static void Close(Handle h) { ::CloseHandle(h); }
 };
 
-// CreateFile: INVALID_HANDLE_VALUE when invalid.
+// CreateFile: INVALID_HANDLE_VALUE when invalid. NULL, which no file call
+// returns, counts as empty too, so that a handle nobody set is never closed.
 struct FileHandleTraits {
   using Handle = HANDLE;
   static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
   static void Close(Handle h) { ::CloseHandle(h); }
 };
 
@@ -60,15 +81,77 @@ struct FindHandleTraits {
   static void Close(Handle h) { ::FindClose(h); }
 };
 
+// Fonts, bitmaps and other GDI objects: NULL when invalid, closed with
+// DeleteObject; typed, so that no caller casts.
+template <typename GdiHandle>
 struct GdiObjectTraits {
-  using Handle = HGDIOBJ;
+  using Handle = GdiHandle;
   static Handle Invalid() { return nullptr; }
   static void Close(Handle h) { ::DeleteObject(h); }
+};
+
+// CreateCompatibleDC: NULL when invalid, closed with DeleteDC.
+struct MemoryDcTraits {
+  using Handle = HDC;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::DeleteDC(h); }
 };
 
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
-using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
+using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
+using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
+using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
+
+// GetDC and ReleaseDC: the device context of a window, or of the whole
+// screen for a null window.
+class ScopedWindowDc {
+ public:
+  explicit ScopedWindowDc(HWND window) : window_(window), dc_(::GetDC(window)) {}
+  ~ScopedWindowDc() {
+    if (dc_) ::ReleaseDC(window_, dc_);
+  }
+  ScopedWindowDc(const ScopedWindowDc&) = delete;
+  ScopedWindowDc& operator=(const ScopedWindowDc&) = delete;
+
+  HDC Get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// SelectObject, and the object it replaced selected back at the end of the
+// scope. A null object selects nothing.
+class ScopedSelectObject {
+ public:
+  ScopedSelectObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(object ? ::SelectObject(dc, object) : nullptr) {}
+  ~ScopedSelectObject() {
+    if (previous_ && previous_ != HGDI_ERROR) ::SelectObject(dc_, previous_);
+  }
+  ScopedSelectObject(const ScopedSelectObject&) = delete;
+  ScopedSelectObject& operator=(const ScopedSelectObject&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
+
+// BeginPaint and EndPaint, for the whole of a WM_PAINT.
+class ScopedPaint {
+ public:
+  explicit ScopedPaint(HWND window) : window_(window), dc_(::BeginPaint(window, &paint_)) {}
+  ~ScopedPaint() { ::EndPaint(window_, &paint_); }
+  ScopedPaint(const ScopedPaint&) = delete;
+  ScopedPaint& operator=(const ScopedPaint&) = delete;
+
+  HDC Dc() const { return dc_; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT paint_{};
+  HDC dc_;
+};
 
 }  // namespace ferrowin

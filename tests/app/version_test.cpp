@@ -102,8 +102,8 @@ TEST(VersionFile, AddressIsOnTheSiteTheNoticeNames) {
   std::string site = kMakerSite;
   EXPECT_EQ(std::string(kVersionFileUrl), site + "/programs/ferrowin/version.txt");
   EXPECT_EQ(std::string(kNewVersionNotice), "There is a new version of this program at " + site + " please upgrade!");
-  TIdHTTP::Address address;
-  EXPECT_TRUE(TIdHTTP::ParseUrl(kVersionFileUrl, address));
+  HttpAddress address;
+  EXPECT_TRUE(ParseHttpUrl(kVersionFileUrl, address));
 }
 
 class UpdateNotice : public WindowTest {

@@ -8,6 +8,7 @@
 #include "app/welcome_text.h"
 #include "platform/environment.h"
 #include "platform/files.h"
+#include "platform/handles.h"
 #include "platform/text.h"
 #include "tests/support/tree.h"
 #include "tests/support/window.h"
@@ -127,12 +128,10 @@ TEST_F(WindowLoading, PlacesControlsWhereTheLayoutStoresThem) {
                        &form.lbllblMagic1, &form.lbllblMagic11, &form.Label11, &form.lblAdjustPermissions}) {
     RECT r = BoundsOf(*label);
     SIZE text{};
-    HDC dc = GetDC(label->Handle());
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label->Handle(), WM_GETFONT, 0, 0)));
+    ScopedWindowDc dc(label->Handle());
+    ScopedSelectObject font(dc.Get(), reinterpret_cast<HGDIOBJ>(SendMessageW(label->Handle(), WM_GETFONT, 0, 0)));
     std::wstring wide = Widen(label->Text());
-    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &text);
-    SelectObject(dc, old);
-    ReleaseDC(label->Handle(), dc);
+    GetTextExtentPoint32W(dc.Get(), wide.c_str(), static_cast<int>(wide.size()), &text);
     EXPECT_GE(r.right - r.left, text.cx) << label->Name();
     EXPECT_LT(r.bottom - r.top, 2 * text.cy) << label->Name();
   }
@@ -331,6 +330,35 @@ TEST_F(StartUp, VersionAndAdministratorRightsDecideTheWelcomePage) {
   }
 }
 
+LRESULT CALLBACK RefuseEveryWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) return FALSE;
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The start of a window whose pages cannot be made; the toolkit finds their
+// class already registered, as it does for every window after the first.
+TEST_F(StartUp, AWindowThatCannotBeMadeStopsTheStartWithItsReason) {
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  UnregisterClassW(TabSheet::WindowClass(), instance);
+  WNDCLASSEXW refusing{};
+  refusing.cbSize = sizeof refusing;
+  refusing.lpfnWndProc = RefuseEveryWindow;
+  refusing.hInstance = instance;
+  refusing.lpszClassName = TabSheet::WindowClass();
+  ASSERT_TRUE(RegisterClassExW(&refusing));
+
+  auto form = std::make_unique<TfrmMain>(app, Options());
+  try {
+    form->Create();
+    ADD_FAILURE() << "the window started without its pages";
+  } catch (const WindowCreationError& error) {
+    EXPECT_TRUE(StartsWith(error.what(), "Could not create the control tsWelcome")) << error.what();
+  }
+  EXPECT_EQ(form->programVersion, 0);  // FormCreate never ran
+  form.reset();
+  EXPECT_TRUE(UnregisterClassW(TabSheet::WindowClass(), instance));
+}
+
 TEST(SystemEnvironmentTest, WineReportsVersionSixAndTheProbeCleansUp) {
   std::uint32_t major = 0;
   ASSERT_TRUE(ReadWindowsMajorVersion(major));
@@ -400,6 +428,16 @@ TEST_F(Navigation, TabFollowsThePageTabOrderAndSkipsDisabledControls) {
   window.PageControl1.SetActivePage(window.tsWelcome);
   SetFocus(window.Memo1.Handle());
   test::PressKey(app, VK_TAB);
+  EXPECT_EQ(GetFocus(), window.Memo1.Handle());
+}
+
+TEST_F(Navigation, TheVersionNoticeMovesTheFocusFromNextToTheWelcomeText) {
+  TfrmMain& window = CreateForm();
+  SetForegroundWindow(window.Handle());
+  SetFocus(window.cmdNext0.Handle());
+  ASSERT_EQ(GetFocus(), window.cmdNext0.Handle());
+  SendMessageW(window.Handle(), kMsgShowNewVersionNotice, 0, 0);
+  EXPECT_FALSE(window.cmdNext0.Enabled());
   EXPECT_EQ(GetFocus(), window.Memo1.Handle());
 }
 

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/control_ids.h"
+#include "platform/handles.h"
 #include "platform/text.h"
 #include "tests/support/host.h"
 
@@ -130,21 +131,17 @@ bool RunningApp::ShowsColor(int id, COLORREF color) const {
   RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
   RECT area;
   GetWindowRect(control, &area);
-  HDC screen = GetDC(nullptr);
-  HDC copy = CreateCompatibleDC(screen);
   int width = area.right - area.left;
   int height = area.bottom - area.top;
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ old = SelectObject(copy, bitmap);
-  BitBlt(copy, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+  ScopedWindowDc screen(nullptr);
+  UniqueMemoryDc copy(CreateCompatibleDC(screen.Get()));
+  UniqueBitmap bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
+  ScopedSelectObject selected(copy.Get(), bitmap.Get());
+  BitBlt(copy.Get(), 0, 0, width, height, screen.Get(), area.left, area.top, SRCCOPY);
   bool found = false;
   for (int y = 0; y < height && !found; ++y) {
-    for (int x = 0; x < width && !found; ++x) found = GetPixel(copy, x, y) == color;
+    for (int x = 0; x < width && !found; ++x) found = GetPixel(copy.Get(), x, y) == color;
   }
-  SelectObject(copy, old);
-  DeleteObject(bitmap);
-  DeleteDC(copy);
-  ReleaseDC(nullptr, screen);
   return found;
 }
 
