@@ -8,11 +8,14 @@ FERROWIN_BUILD="$FERROWIN_ROOT/build/windows"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEPREFIX="${WINEPREFIX:-$FERROWIN_ROOT/build/wineprefix}"
+# Wine's own fonts, from Debian's fonts-wine.
+FERROWIN_WINE_FONTS=/usr/share/wine/fonts
 
 ferrowin_say() { printf '\033[1m== %s\033[0m\n' "$*" >&2; }
 
 # Installs the Debian packages that are missing: the cross compiler, CMake,
-# Wine, a virtual display, GoogleTest's sources and the screenshot tools.
+# Wine and its fonts, a virtual display, GoogleTest's sources and the
+# screenshot tools.
 ferrowin_install_deps() {
   local missing=()
   command -v cmake >/dev/null || missing+=(cmake)
@@ -20,6 +23,7 @@ ferrowin_install_deps() {
   command -v x86_64-w64-mingw32-windres >/dev/null || missing+=(binutils-mingw-w64-x86-64)
   command -v wine >/dev/null || missing+=(wine)
   command -v wine64 >/dev/null || [ -x /usr/lib/wine/wine64 ] || missing+=(wine64)
+  [ -f "$FERROWIN_WINE_FONTS/marlett.ttf" ] || missing+=(fonts-wine)
   command -v Xvfb >/dev/null || missing+=(xvfb)
   command -v import >/dev/null || missing+=(imagemagick)
   command -v xdotool >/dev/null || missing+=(xdotool)
@@ -40,6 +44,17 @@ ferrowin_build() {
   cmake --build --preset windows "$@"
 }
 
+# Puts Wine's own fonts into the prefix's windows\Fonts: Marlett draws the
+# caption buttons, and MS Sans Serif is the bitmap font the window's layout
+# was measured in (without it Wine draws a wider stand-in and long labels run
+# past the window's edge). This Wine never looks where fonts-wine puts them,
+# only in windows\Fonts and through fontconfig.
+ferrowin_install_wine_fonts() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  mkdir -p "$fonts"
+  cp -n "$FERROWIN_WINE_FONTS"/* "$fonts/"
+}
+
 # Makes $WINEPREFIX on first use: no Z: drive onto the host's root, no other
 # drive letters, and the Wine user's profile folders as plain folders instead
 # of links into the host's home. The Wine user's own profile is hidden, as
@@ -47,12 +62,17 @@ ferrowin_build() {
 # the demo puts there (and Public).
 ferrowin_prepare_prefix() {
   mkdir -p "$WINEPREFIX"
-  [ -f "$WINEPREFIX/.ferrowin-ready" ] && return 0
+  if [ -f "$WINEPREFIX/.ferrowin-ready" ]; then
+    # A prefix made before the fonts were part of it gets them now.
+    [ -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ] || ferrowin_install_wine_fonts
+    return 0
+  fi
   (
     flock 9
     [ -f "$WINEPREFIX/.ferrowin-ready" ] && exit 0
     wineboot -i >/dev/null 2>&1
     wineserver -w
+    ferrowin_install_wine_fonts
     find "$WINEPREFIX/dosdevices" -maxdepth 1 -name '?:' ! -name 'c:' -exec rm -f {} +
     local user
     for user in "$WINEPREFIX/drive_c/users/"*; do
