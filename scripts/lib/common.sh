@@ -92,14 +92,33 @@ ferrowin_prepare_prefix() {
   ) 9>"$WINEPREFIX.lock"
 }
 
-# Keeps one wineserver alive for the whole run, so each start of a program
-# costs a fraction of a second instead of seconds.
-# Wine's own background processes (services, the desktop) start with the
-# first program and inherit its output; start them here, away from ctest's
-# pipes, or ctest would wait on those pipes for as long as they live.
+# Keeps one wineserver and one Wine desktop alive for the whole run, so each
+# start of a program costs a fraction of a second instead of seconds.
+# Wine closes its desktop (explorer) a second after the last program has
+# ended, and the next program to open a window starts a new one. A program
+# that meets a desktop still starting or just going away gets no display
+# driver, and every window it makes fails at once; and a desktop started by a
+# test inherits the test's output, so ctest waits on it as long as it lives.
+# So a console program that waits on a pipe this shell holds open starts the
+# session (Wine's services and the desktop, with its output) and stays on the
+# desktop until the shell exits; the tests then all meet that one desktop.
 ferrowin_start_wineserver() {
   wineserver -p
-  (cd "$WINEPREFIX/drive_c" && wine cmd /c exit) </dev/null >/dev/null 2>&1
+  local keeper="$WINEPREFIX.desktop" waited=0
+  rm -f "$keeper" "$keeper.out"
+  mkfifo "$keeper"
+  (cd "$WINEPREFIX/drive_c" && exec wine cmd /c pause) <"$keeper" >"$keeper.out" 2>/dev/null &
+  exec 8>"$keeper"
+  rm -f "$keeper"
+  # cmd prompts for a key once it runs, and by then it is on the desktop.
+  until [ -s "$keeper.out" ]; do
+    sleep 0.1
+    waited=$((waited + 1))
+    if [ $waited -gt 600 ]; then echo "Wine did not start" >&2; return 1; fi
+  done
+  rm -f "$keeper.out"
+  # A hidden window of rundll32's own waits for the desktop to be up.
+  (cd "$WINEPREFIX/drive_c" && wine rundll32.exe user32.dll,GetDesktopWindow) </dev/null >/dev/null 2>&1
 }
 
 # Starts a private virtual display and points DISPLAY at it.
@@ -109,7 +128,9 @@ ferrowin_start_xvfb() {
   Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
   FERROWIN_XVFB_PID=$!
   local waited=0
-  until [ -e "/tmp/.X11-unix/X$display" ]; do
+  # Wait for the server to answer a client, not only for its socket: the Wine
+  # desktop started next takes its display driver once, for its whole life.
+  until [ -e "/tmp/.X11-unix/X$display" ] && DISPLAY=":$display" xdotool getdisplaygeometry >/dev/null 2>&1; do
     sleep 0.1
     waited=$((waited + 1))
     if [ $waited -gt 100 ]; then echo "Xvfb did not start" >&2; return 1; fi
