@@ -10,11 +10,14 @@ export WINEDEBUG=-all
 # demo put in system32: Wine would run its built-in programs in their place.
 export WINEDLLOVERRIDES="mscoree,mshtml=;net.exe,icacls.exe,wmic.exe=n"
 export WINEPREFIX="${WINEPREFIX:-$FERROWIN_ROOT/build/wineprefix}"
+# Wine's own fonts, from Debian's fonts-wine.
+FERROWIN_WINE_FONTS=/usr/share/wine/fonts
 
 ferrowin_say() { printf '\033[1m== %s\033[0m\n' "$*" >&2; }
 
 # Installs the Debian packages that are missing: the cross compiler, CMake,
-# Wine, a virtual display, GoogleTest's sources and the screenshot tools.
+# Wine and its fonts, a virtual display, GoogleTest's sources and the
+# screenshot tools.
 ferrowin_install_deps() {
   local missing=()
   command -v cmake >/dev/null || missing+=(cmake)
@@ -22,6 +25,7 @@ ferrowin_install_deps() {
   command -v x86_64-w64-mingw32-windres >/dev/null || missing+=(binutils-mingw-w64-x86-64)
   command -v wine >/dev/null || missing+=(wine)
   command -v wine64 >/dev/null || [ -x /usr/lib/wine/wine64 ] || missing+=(wine64)
+  [ -f "$FERROWIN_WINE_FONTS/marlett.ttf" ] || missing+=(fonts-wine)
   command -v Xvfb >/dev/null || missing+=(xvfb)
   command -v import >/dev/null || missing+=(imagemagick)
   command -v xdotool >/dev/null || missing+=(xdotool)
@@ -42,6 +46,17 @@ ferrowin_build() {
   cmake --build --preset windows "$@"
 }
 
+# Puts Wine's own fonts into the prefix's windows\Fonts: Marlett draws the
+# caption buttons, and MS Sans Serif is the bitmap font the window's layout
+# was measured in (without it Wine draws a wider stand-in and long labels run
+# past the window's edge). This Wine never looks where fonts-wine puts them,
+# only in windows\Fonts and through fontconfig.
+ferrowin_install_wine_fonts() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  mkdir -p "$fonts"
+  cp -n "$FERROWIN_WINE_FONTS"/* "$fonts/"
+}
+
 # Makes $WINEPREFIX on first use: no Z: drive onto the host's root, no other
 # drive letters, and the Wine user's profile folders as plain folders instead
 # of links into the host's home. The Wine user's own profile is hidden, as
@@ -49,12 +64,17 @@ ferrowin_build() {
 # the demo puts there (and Public).
 ferrowin_prepare_prefix() {
   mkdir -p "$WINEPREFIX"
-  [ -f "$WINEPREFIX/.ferrowin-ready" ] && return 0
+  if [ -f "$WINEPREFIX/.ferrowin-ready" ]; then
+    # A prefix made before the fonts were part of it gets them now.
+    [ -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ] || ferrowin_install_wine_fonts
+    return 0
+  fi
   (
     flock 9
     [ -f "$WINEPREFIX/.ferrowin-ready" ] && exit 0
     wineboot -i >/dev/null 2>&1
     wineserver -w
+    ferrowin_install_wine_fonts
     find "$WINEPREFIX/dosdevices" -maxdepth 1 -name '?:' ! -name 'c:' -exec rm -f {} +
     local user
     for user in "$WINEPREFIX/drive_c/users/"*; do
@@ -89,14 +109,33 @@ ferrowin_install_standins() {
   done
 }
 
-# Keeps one wineserver alive for the whole run, so each start of a program
-# costs a fraction of a second instead of seconds.
-# Wine's own background processes (services, the desktop) start with the
-# first program and inherit its output; start them here, away from ctest's
-# pipes, or ctest would wait on those pipes for as long as they live.
+# Keeps one wineserver and one Wine desktop alive for the whole run, so each
+# start of a program costs a fraction of a second instead of seconds.
+# Wine closes its desktop (explorer) a second after the last program has
+# ended, and the next program to open a window starts a new one. A program
+# that meets a desktop still starting or just going away gets no display
+# driver, and every window it makes fails at once; and a desktop started by a
+# test inherits the test's output, so ctest waits on it as long as it lives.
+# So a console program that waits on a pipe this shell holds open starts the
+# session (Wine's services and the desktop, with its output) and stays on the
+# desktop until the shell exits; the tests then all meet that one desktop.
 ferrowin_start_wineserver() {
   wineserver -p
-  (cd "$WINEPREFIX/drive_c" && wine cmd /c exit) </dev/null >/dev/null 2>&1
+  local keeper="$WINEPREFIX.desktop" waited=0
+  rm -f "$keeper" "$keeper.out"
+  mkfifo "$keeper"
+  (cd "$WINEPREFIX/drive_c" && exec wine cmd /c pause) <"$keeper" >"$keeper.out" 2>/dev/null &
+  exec 8>"$keeper"
+  rm -f "$keeper"
+  # cmd prompts for a key once it runs, and by then it is on the desktop.
+  until [ -s "$keeper.out" ]; do
+    sleep 0.1
+    waited=$((waited + 1))
+    if [ $waited -gt 600 ]; then echo "Wine did not start" >&2; return 1; fi
+  done
+  rm -f "$keeper.out"
+  # A hidden window of rundll32's own waits for the desktop to be up.
+  (cd "$WINEPREFIX/drive_c" && wine rundll32.exe user32.dll,GetDesktopWindow) </dev/null >/dev/null 2>&1
 }
 
 # Starts a private virtual display and points DISPLAY at it.
@@ -106,7 +145,9 @@ ferrowin_start_xvfb() {
   Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
   FERROWIN_XVFB_PID=$!
   local waited=0
-  until [ -e "/tmp/.X11-unix/X$display" ]; do
+  # Wait for the server to answer a client, not only for its socket: the Wine
+  # desktop started next takes its display driver once, for its whole life.
+  until [ -e "/tmp/.X11-unix/X$display" ] && DISPLAY=":$display" xdotool getdisplaygeometry >/dev/null 2>&1; do
     sleep 0.1
     waited=$((waited + 1))
     if [ $waited -gt 100 ]; then echo "Xvfb did not start" >&2; return 1; fi

@@ -153,6 +153,42 @@ TEST_F(WindowLoading, PlacesControlsWhereTheLayoutStoresThem) {
   EXPECT_TRUE(backIsAbove);
 }
 
+// The room a label's text takes as the static control draws it: one line, or
+// wrapped at the label's width for a label that keeps its box.
+SIZE DrawnTextSize(const Label& label) {
+  RECT box = BoundsOf(label);
+  RECT text{0, 0, label.AutoSize() ? 0 : box.right - box.left, 0};
+  UINT format = DT_CALCRECT | DT_LEFT | DT_EXPANDTABS | (label.AutoSize() ? 0 : DT_WORDBREAK);
+  HDC dc = GetDC(label.Handle());
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label.Handle(), WM_GETFONT, 0, 0)));
+  std::wstring wide = Widen(label.Text());
+  DrawTextW(dc, wide.c_str(), -1, &text, format);
+  SelectObject(dc, old);
+  ReleaseDC(label.Handle(), dc);
+  return {text.right, text.bottom};
+}
+
+TEST_F(WindowLoading, EveryLabelsTextLiesInsideItsPage) {
+  // Where the system lacks MS Sans Serif, a wider stand-in font carries the
+  // long labels of the Profile List page past the window's right edge.
+  TfrmMain& form = LoadForm();
+  int labels = 0;
+  for (Component* component : form.Components()) {
+    auto* label = dynamic_cast<Label*>(component);
+    if (!label) continue;
+    ++labels;
+    RECT page;
+    GetClientRect(GetParent(label->Handle()), &page);
+    RECT box = BoundsOf(*label);
+    SIZE text = DrawnTextSize(*label);
+    EXPECT_LE(box.left + text.cx, page.right) << label->Name() << " is " << text.cx << " pixels wide";
+    EXPECT_LE(box.top + text.cy, page.bottom) << label->Name();
+    EXPECT_LE(text.cx, box.right - box.left) << label->Name();
+    EXPECT_LE(text.cy, box.bottom - box.top) << label->Name();
+  }
+  EXPECT_EQ(labels, 18);
+}
+
 TEST_F(WindowLoading, UsesMsSansSerifAndTheRedBoldNotices) {
   TfrmMain& form = LoadForm();
   LOGFONTW regular = FontOf(form.lblOldUser);
