@@ -112,9 +112,11 @@ bool CopyDanIntoPublic(RunningApp& app, Demo& demo) {
   demo.Screenshot("dan-on-drive-d-to-public");
 
   app.Click(ids::cmdNext6);
-  // The camera roll takes long enough to catch the percentage on its way.
-  app.WaitFor([&] { return Contains(app.Text(ids::lblMagic4), "% Recovering: ") || app.Text(ids::lblMagic4) == "DONE"; },
-              60000);
+  // The camera roll takes long enough to catch the percentage on its way up.
+  app.WaitFor([&] {
+    const std::string status = app.Text(ids::lblMagic4);
+    return (Contains(status, "% Recovering: ") && !StartsWith(status, "0%")) || status == "DONE";
+  }, 60000);
   if (Contains(app.Text(ids::lblMagic4), "% Recovering: ")) demo.Screenshot("copying-with-percentage");
   if (!demo.Step(demo.WaitForReport(2), "the copy of Dan's data")) return false;
   demo.Screenshot("copy-done");
