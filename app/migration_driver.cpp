@@ -22,12 +22,10 @@ namespace ferrowin {
 namespace {
 
 constexpr DWORD kWaitSliceMs = 100;
-// The transfer's status is shown at most this often: a person cannot read
-// faster, and painting every file of a large profile would cost more than
-// carrying it. An entry that takes longer is always shown.
+// How often the window shows what the transfer has for it: a person cannot
+// read faster, and painting every file of a large profile would cost more
+// than carrying it.
 constexpr DWORD kStatusIntervalMs = 50;
-// How often the window looks at the transfer's progress meanwhile.
-constexpr DWORD kProgressPollMs = 10;
 
 std::string SignInInstruction(const std::string& name) {
   return "NOW You need to use SWITCH USER in your start menu and log in as " + UpperCase(name) +
@@ -194,21 +192,24 @@ CarriedProfile TfrmMain::CarryData(const MigrationPlan& plan) {
   BackgroundTask transfer([&] {
     carried = MigrateProfileData(plan.source, plan.profile + "\\", progress, copiedBytes, hundredthOfTotal);
   });
-  DWORD statusShown = GetTickCount() - kStatusIntervalMs;
+  // Every 50 ms the window takes what the transfer has for it: the log
+  // lines in one batch, and the status of the entry being carried, so an
+  // entry that takes longer is always shown, and no faster than anyone reads.
+  DWORD lastLook = GetTickCount() - kStatusIntervalMs;
   for (;;) {
     // Looked at first: once it is set, every line the transfer made is in.
     const bool finished = transfer.Done();
-    memoRecovery.AddLines(progress.TakeLogLines());
-    if (finished) break;
-    if (GetTickCount() - statusShown >= kStatusIntervalMs) {
-      if (std::optional<std::string> status = progress.TakeStatus()) {
-        lblMagic4.SetText(*status);
-        statusShown = GetTickCount();
-      }
+    if (finished || GetTickCount() - lastLook >= kStatusIntervalMs) {
+      lastLook = GetTickCount();
+      memoRecovery.AddLines(progress.TakeLogLines());
+      if (finished) break;
+      if (std::optional<std::string> status = progress.TakeStatus()) lblMagic4.SetText(*status);
     }
     App().ProcessMessages();
+    const DWORD sinceLook = GetTickCount() - lastLook;
     HANDLE done = transfer.DoneEvent();
-    MsgWaitForMultipleObjects(1, &done, FALSE, kProgressPollMs, QS_ALLINPUT);
+    MsgWaitForMultipleObjects(1, &done, FALSE, sinceLook < kStatusIntervalMs ? kStatusIntervalMs - sinceLook : 0,
+                              QS_ALLINPUT);
   }
   transfer.Finish();
 

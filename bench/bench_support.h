@@ -64,10 +64,17 @@ class Pinger {
             ++pings_;
             Sleep(20);
           }
+          ended_ = true;
         }) {}
   ~Pinger() { Stop(); }
+  // Called on the window's thread: it answers the last ping while it waits.
   void Stop() {
     done_ = true;
+    while (!ended_) {
+      MSG message;
+      PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
+      Sleep(1);
+    }
     if (thread_.joinable()) thread_.join();
   }
   double LongestMs() const { return longest_ * 1000; }
@@ -75,6 +82,7 @@ class Pinger {
 
  private:
   std::atomic<bool> done_{false};
+  std::atomic<bool> ended_{false};
   std::atomic<double> longest_{0};
   std::atomic<int> pings_{0};
   std::thread thread_;
