@@ -307,6 +307,7 @@ TEST_F(Migration, AKilledCopyLeavesNoPartOfAFileUnderItsNameAndARerunCarriesItWh
   if (HasFatalFailure()) return;
   // While the big file is copied, the label names it and the window answers.
   ASSERT_TRUE(app.WaitFor([&] { return Contains(app.Text(ids::lblMagic4), "% Recovering: big.bin"); }, 60000));
+  EXPECT_TRUE(app.Visible(ids::lblMagic4));  // to screen readers and automation too
   DWORD slowestAnswer = 0;
   EXPECT_TRUE(app.WaitFor([&] {
     slowestAnswer = std::max(slowestAnswer, app.AnswerTime(5000));
