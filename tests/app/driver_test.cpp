@@ -270,10 +270,7 @@ TEST_F(Driver, WaitsForTheCounterInCopyModeAndShowsItsProgress) {
   // Counted but not carried (no StickyNotes.snt): a long count, a short copy.
   std::string notes = d + "users\\Dan\\AppData\\Roaming\\Microsoft\\Sticky Notes";
   WriteFile(d + "users\\Dan\\Documents\\letter.txt", "letter");
-  MakeDirs(notes);
-  ASSERT_EQ(test::RunOnHost("cd " + test::ShellQuote(test::HostPath(notes)) +
-                            " && seq 1 50000 | sed 's/^/f/' | xargs touch"),
-            0);
+  ASSERT_TRUE(test::MakeManyEmptyFiles(notes, 50000));
   TfrmMain& form = OpenProfileList();
   SelectItem(form.lbInfectedUser, "d:\\users\\Dan");
   ASSERT_TRUE(form.counterBusy);

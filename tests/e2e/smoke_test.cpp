@@ -36,10 +36,7 @@ TEST(Smoke, StartsOnTheWelcomePageAndMovesWithNextAndBack) {
 
 TEST(Smoke, ClosingDuringACountEndsTheProgram) {
   test::CleanMachine machine;
-  test::MakeDirs("c:\\users\\Big\\Documents");
-  ASSERT_EQ(test::RunOnHost("cd " + test::ShellQuote(test::HostPath("c:\\users\\Big\\Documents")) +
-                            " && seq 1 100000 | sed 's/^/f/' | xargs touch"),
-            0);
+  ASSERT_TRUE(test::MakeManyEmptyFiles("c:\\users\\Big\\Documents", 100000));
   RunningApp app(Launch{});
   ASSERT_TRUE(app.Started());
   ASSERT_TRUE(app.Click(ids::cmdNext0));

@@ -7,6 +7,7 @@
 
 #include "platform/files.h"
 #include "platform/text.h"
+#include "tests/support/tree.h"
 
 namespace ferrowin::test {
 
@@ -104,6 +105,18 @@ int RunOnHost(std::string_view shellCommand, int timeoutMs) {
   DeletePath(status);
   if (result.empty()) return -1;
   return std::stoi(result);
+}
+
+bool MakeManyEmptyFiles(std::string_view windowsFolder, int count) {
+  // A file may have at most 65,000 names on ext4; a new one every 50,000.
+  // perl is part of every Debian system.
+  const std::string script =
+      "for my $i (1.." + std::to_string(count) + ") { my $first = int(($i - 1) / 50000) * 50000 + 1; " +
+      "if ($i == $first) { open(my $new, '>', \"f$i\") or exit 1; close $new } " +
+      "else { link(\"f$first\", \"f$i\") or exit 1 } }";
+  MakeDirs(windowsFolder);
+  const std::string folder = HostPath(windowsFolder);
+  return !folder.empty() && RunOnHost("cd " + ShellQuote(folder) + " && perl -e " + ShellQuote(script)) == 0;
 }
 
 bool MapDrive(char letter, std::string_view windowsFolder) {

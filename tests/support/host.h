@@ -26,6 +26,12 @@ std::string HostPath(std::string_view windowsPath);
 // finish in time.
 int RunOnHost(std::string_view shellCommand, int timeoutMs = 30000);
 
+// Makes `count` empty files named f1 to fN in a folder, made if missing.
+// They are names of a few files (hard links): a disk may make a new file a
+// hundred times slower than a new name, and a test that needs many entries
+// would spend its time limit making them. False when that failed.
+bool MakeManyEmptyFiles(std::string_view windowsFolder, int count);
+
 // Quotes a text for the host shell.
 std::string ShellQuote(std::string_view text);
 
