@@ -54,9 +54,9 @@ void Discard(const std::wstring& path) {
   SetLastError(error);
 }
 
-bool EndsWithSuffix(const std::string& name) {
-  return name.size() > kUnfinishedCopySuffix.size() &&
-         std::string_view(name).substr(name.size() - kUnfinishedCopySuffix.size()) == kUnfinishedCopySuffix;
+// A name that is the suffix alone stands for no file.
+bool IsUnfinishedCopyName(std::string_view name) {
+  return name.size() > kUnfinishedCopySuffix.size() && name.ends_with(kUnfinishedCopySuffix);
 }
 
 }  // namespace
@@ -114,7 +114,7 @@ bool WholeFileCopier::CopyData(HANDLE source, HANDLE target) {
 
 void RemoveUnfinishedCopies(const std::string& folder) {
   for (const DirEntry& entry : DirSearch(folder + "*" + std::string(kUnfinishedCopySuffix), kAllEntriesMask)) {
-    if (entry.IsDirectory() || !(entry.attributes & FILE_ATTRIBUTE_HIDDEN) || !EndsWithSuffix(entry.name)) continue;
+    if (entry.IsDirectory() || !(entry.attributes & FILE_ATTRIBUTE_HIDDEN) || !IsUnfinishedCopyName(entry.name)) continue;
     Discard(Win32Path(folder + entry.name));
   }
 }

@@ -1,8 +1,8 @@
 #include "profiles/file_counter.h"
 
 #include "platform/files.h"
-#include "profiles/carried_folders.h"
 #include "platform/text.h"
+#include "profiles/carried_folders.h"
 
 namespace ferrowin {
 
