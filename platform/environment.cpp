@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <iterator>
+
 #include "platform/files.h"
+#include "platform/text.h"
 
 namespace ferrowin {
 
@@ -26,6 +29,34 @@ bool ProbeAdminRights(std::string_view probePath) {
     if (!probe) return false;
   }
   return DeleteFileW(path.c_str()) != 0;
+}
+
+std::string WindowsVersionText() {
+  using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  FARPROC address = ntdll ? GetProcAddress(ntdll, "RtlGetVersion") : nullptr;
+  auto rtlGetVersion = reinterpret_cast<RtlGetVersionFunction>(reinterpret_cast<void*>(address));
+  OSVERSIONINFOW info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  if (!rtlGetVersion || rtlGetVersion(&info) != 0) return "Windows (version unknown)";
+  std::string text = "Windows " + std::to_string(info.dwMajorVersion) + "." + std::to_string(info.dwMinorVersion) +
+                     " build " + std::to_string(info.dwBuildNumber);
+  info.szCSDVersion[std::size(info.szCSDVersion) - 1] = L'\0';
+  if (info.szCSDVersion[0]) text.append(" ").append(Narrow(info.szCSDVersion));  // "Service Pack 1"
+  return text;
+}
+
+std::string ComputerName() {
+  for (COMPUTER_NAME_FORMAT format : {ComputerNameDnsHostname, ComputerNameNetBIOS}) {
+    DWORD size = 0;
+    GetComputerNameExW(format, nullptr, &size);
+    if (size == 0) continue;
+    std::wstring name(size, L'\0');
+    if (!GetComputerNameExW(format, name.data(), &size)) continue;
+    name.resize(size);
+    if (!name.empty()) return Narrow(name);
+  }
+  return {};
 }
 
 }  // namespace ferrowin

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace ferrowin {
@@ -13,5 +14,14 @@ bool ReadWindowsMajorVersion(std::uint32_t& majorVersion);
 // Creates the probe file (read and write, no sharing, replacing any file of
 // that name), closes it at once and deletes it. True when both worked.
 bool ProbeAdminRights(std::string_view probePath);
+
+// The version Windows really runs, for a log ("Windows 10.0 build 22631"):
+// RtlGetVersion's, since GetVersionEx says 6.2 on every Windows since 8 to a
+// program whose manifest names none of them.
+std::string WindowsVersionText();
+
+// The computer's name as its owner knows it (its DNS host name, else its
+// NetBIOS name); empty when Windows gives neither.
+std::string ComputerName();
 
 }  // namespace ferrowin

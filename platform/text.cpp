@@ -76,6 +76,15 @@ std::string SystemErrorText(DWORD error) {
   return text.empty() ? "error " + std::to_string(error) : text;
 }
 
+std::string SafeFileName(std::string_view name) {
+  constexpr std::string_view kRefused = "<>:\"/\\|?*";
+  std::string safe(name);
+  for (char& c : safe) {
+    if (static_cast<unsigned char>(c) < 32 || kRefused.find(c) != std::string_view::npos) c = '_';
+  }
+  return safe;
+}
+
 bool Contains(std::string_view text, std::string_view part) {
   return !text.empty() && text.find(part) != std::string_view::npos;
 }

@@ -34,6 +34,10 @@ std::string SizeText(std::int64_t bytes);
 // find the path specified."), or "error N" when it has none.
 std::string SystemErrorText(DWORD error);
 
+// The text with every character Windows refuses in a file name made "_":
+// < > : " / \ | ? * and the control characters.
+std::string SafeFileName(std::string_view name);
+
 bool Contains(std::string_view text, std::string_view part);
 bool StartsWith(std::string_view text, std::string_view prefix);
 
