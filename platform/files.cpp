@@ -136,4 +136,18 @@ bool WriteFileBytes(std::string_view path, std::string_view bytes) {
          written == bytes.size();
 }
 
+bool WriteNewFile(std::string_view path, std::string_view bytes) {
+  UniqueFileHandle file(CreateFileW(Win32Path(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  DWORD written = 0;
+  const bool wrote = WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  if (wrote && written == bytes.size()) return true;
+  const DWORD error = wrote ? ERROR_DISK_FULL : GetLastError();  // a short write: the disk is full
+  file.Reset();
+  DeletePath(path);
+  SetLastError(error);
+  return false;
+}
+
 }  // namespace ferrowin

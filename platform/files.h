@@ -129,5 +129,8 @@ std::string SystemFolder();
 // Whole-file reads and writes of raw bytes.
 bool ReadFileBytes(std::string_view path, std::string& bytes);
 bool WriteFileBytes(std::string_view path, std::string_view bytes);
+// Writes a file that must not exist yet: a name taken meanwhile fails with
+// ERROR_FILE_EXISTS instead of being replaced. A failed write leaves no file.
+bool WriteNewFile(std::string_view path, std::string_view bytes);
 
 }  // namespace ferrowin

@@ -1,5 +1,7 @@
 #include "platform/text.h"
 
+#include <algorithm>
+
 namespace ferrowin {
 
 namespace {
@@ -8,6 +10,17 @@ char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 
 char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 bool IsTrimmed(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+bool RefusedInFileNames(char c) {
+  return static_cast<unsigned char>(c) < 32 || std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos;
+}
+
+// CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices whatever follows a dot.
+bool IsDeviceName(std::string_view name) {
+  const std::string base = UpperCase(name.substr(0, name.find('.')));
+  if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") return true;
+  return base.size() == 4 && (StartsWith(base, "COM") || StartsWith(base, "LPT")) && base[3] >= '1' && base[3] <= '9';
+}
 
 }  // namespace
 
@@ -77,11 +90,17 @@ std::string SystemErrorText(DWORD error) {
 }
 
 std::string SafeFileName(std::string_view name) {
-  constexpr std::string_view kRefused = "<>:\"/\\|?*";
-  std::string safe(name);
+  constexpr size_t kMaxBytes = 200;
+  size_t cut = std::min(name.size(), kMaxBytes);
+  // Never inside a character: a UTF-8 continuation byte cannot start what is left out.
+  while (cut > 0 && cut < name.size() && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+  std::string safe(name.substr(0, cut));
   for (char& c : safe) {
-    if (static_cast<unsigned char>(c) < 32 || kRefused.find(c) != std::string_view::npos) c = '_';
+    if (RefusedInFileNames(c)) c = '_';
   }
+  while (!safe.empty() && (safe.back() == ' ' || safe.back() == '.')) safe.pop_back();
+  if (safe.empty()) return "_";
+  if (IsDeviceName(safe)) safe.insert(std::min(safe.find('.'), safe.size()), 1, '_');
   return safe;
 }
 

@@ -34,8 +34,12 @@ std::string SizeText(std::int64_t bytes);
 // find the path specified."), or "error N" when it has none.
 std::string SystemErrorText(DWORD error);
 
-// The text with every character Windows refuses in a file name made "_":
-// < > : " / \ | ? * and the control characters.
+// A name Windows takes for a file: the characters it refuses (< > : " / \ |
+// ? * and control characters) become "_", trailing blanks and full stops go
+// (Windows would drop them, and Explorer cannot open what keeps them), a
+// device name (CON, NUL, COM1...) gets a "_" after it, and the name is cut to
+// 200 bytes, at a character's edge, to leave room for a folder and a suffix.
+// Never empty.
 std::string SafeFileName(std::string_view name);
 
 bool Contains(std::string_view text, std::string_view part);

@@ -16,8 +16,8 @@ FERROWIN_WINE_FONTS=/usr/share/wine/fonts
 ferrowin_say() { printf '\033[1m== %s\033[0m\n' "$*" >&2; }
 
 # Installs the Debian packages that are missing: the cross compiler, CMake,
-# Wine and its fonts, a virtual display, GoogleTest's sources and the
-# screenshot tools.
+# Wine and its fonts, a virtual display, GoogleTest's sources, nlohmann/json
+# (read by the program, header-only) and the screenshot tools.
 ferrowin_install_deps() {
   local missing=()
   command -v cmake >/dev/null || missing+=(cmake)
@@ -31,6 +31,7 @@ ferrowin_install_deps() {
   command -v xdotool >/dev/null || missing+=(xdotool)
   command -v flock >/dev/null || missing+=(util-linux)
   [ -f /usr/src/googletest/CMakeLists.txt ] || missing+=(googletest)
+  [ -f /usr/include/nlohmann/json.hpp ] || missing+=(nlohmann-json3-dev)
   [ ${#missing[@]} -eq 0 ] && return 0
 
   ferrowin_say "installing ${missing[*]}"

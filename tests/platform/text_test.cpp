@@ -33,6 +33,16 @@ TEST(TextSearch, FindsNothingInAnEmptyText) {
   EXPECT_TRUE(Contains("Property(s) update successful.", "update"));
 }
 
+TEST(FileNames, WhatWindowsRefusesOrDropsIsReplaced) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"Chrome - Work", "Chrome - Work"}, {"a<b>c:d\"e/f\\g|h?i*j\x01k\tl", "a_b_c_d_e_f_g_h_i_j_k_l"},
+      {"Work. . ", "Work"}, {" ..", "_"}, {"", "_"}, {"con", "con_"}, {"LPT1.log", "LPT1_.log"}, {"COM10", "COM10"},
+      {"J\xc3\xb6rg", "J\xc3\xb6rg"},
+      {std::string(199, 'a') + "\xc3\xb6z", std::string(199, 'a')},  // cut to 200 bytes, never inside a character
+  };
+  for (const auto& [name, safe] : cases) EXPECT_EQ(SafeFileName(name), safe) << name;
+}
+
 TEST(CodePages, RoundTripThroughTheConsolePage) {
   std::string oem = ToCodePage("J\xc3\xb6rg", 437);  // "Jörg"
   EXPECT_EQ(oem, "J\x94rg");

@@ -1,0 +1,33 @@
+// The bookmarks of every profile of the Chromium browsers (Chrome, Edge,
+// Brave, Vivaldi), saved on the new desktop as pages in the Netscape
+// bookmark file format, which every browser imports. Copying a browser's own
+// files carries only its Default profile, and only into the same browser.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "migration/left_behind.h"
+#include "migration/transfer.h"
+
+namespace ferrowin {
+
+// The page for one Chromium Bookmarks file; nullopt when the text is not
+// usable JSON (invalid, cut short, nested too deep, larger than 64 MB). Parts
+// missing or of the wrong type leave empty folders.
+std::optional<std::string> BookmarksPage(std::string_view bookmarksJson);
+
+// Profile folder -> the name its owner gave it, from a Local State text;
+// nullopt when the text is not usable JSON, empty when it names nothing.
+std::optional<std::map<std::string, std::string>> ProfileNames(std::string_view localStateJson);
+
+// Writes one page per browser profile holding a Bookmarks file to
+// destinationProfile + "Desktop\\Browser bookmarks\\BROWSER - PROFILE.html",
+// never replacing a file there. Both profiles end in a backslash. What cannot
+// be read or written becomes an ERROR line and a failed entry.
+void SaveBookmarkPages(const std::string& sourceProfile, const std::string& destinationProfile, TransferView& view,
+                       LeftBehind& whatStayed);
+
+}  // namespace ferrowin
