@@ -9,6 +9,7 @@
 #include "app/version.h"
 #include "platform/environment.h"
 #include "platform/files.h"
+#include "platform/text.h"
 #include "profiles/discovery.h"
 
 namespace ferrowin {
@@ -28,13 +29,17 @@ constexpr const char* kDesignedCaption = "Marrowby's Ferrowin";
 
 EnvironmentProbe SystemEnvironment() {
   return {.readWindowsVersion = ReadWindowsMajorVersion,
-          .probeAdminRights = [] { return ProbeAdminRights("c:\\users\\test.txt"); }};
+          .probeAdminRights = [] { return ProbeAdminRights(JoinPath(kUsersFolder, "test.txt")); }};
 }
 
 TfrmMain::TfrmMain(Application& application, FormOptions options)
     : Form(application), options_(std::move(options)) {}
 
-TfrmMain::~TfrmMain() { DestroyFrame(); }
+// The count's thread posts to the window: it is stopped before the window goes.
+TfrmMain::~TfrmMain() {
+  counter_.Stop();
+  DestroyFrame();
+}
 
 void TfrmMain::Create() {
   Load();
@@ -110,7 +115,10 @@ void TfrmMain::cmdNext0Click(EventSource*) {
 
 void TfrmMain::cmdBackClick(EventSource*) { PageControl1.SetActivePageIndex(PageControl1.ActivePageIndex() - 1); }
 
-void TfrmMain::FormClose(EventSource*, CloseAction&) { migrationActive = false; }
+void TfrmMain::FormClose(EventSource*, CloseAction&) {
+  migrationActive = false;
+  if (migration_) migration_->NoteClosing();
+}
 
 void TfrmMain::cmdTerminate(EventSource*) { App().Terminate(); }
 
@@ -141,7 +149,7 @@ void TfrmMain::lbInfectedUserClick(EventSource*) {
   counterBusy = true;
   fileCount = 0;
   countedBytes = 0;
-  counter_.Start(profile, ++countSerial_);
+  counter_.Start(FoldersToCount(profile), ++countSerial_);
 }
 
 void TfrmMain::OnCountProgress(std::uint32_t serial, std::int32_t files) {
@@ -154,6 +162,7 @@ void TfrmMain::OnCountProgress(std::uint32_t serial, std::int32_t files) {
 void TfrmMain::OnCountDone(std::uint32_t serial) {
   if (serial != countSerial_ || !counterBusy) return;
   FileTotals totals = counter_.Finish();
+  if (!counter_.Failure().empty()) ShowMessage("The file count stopped: " + counter_.Failure());
   fileCount = totals.files;
   countedBytes = totals.bytes;
   lblFileCount.SetText(FileCountWithSizeText(fileCount, countedBytes));
@@ -165,6 +174,96 @@ void TfrmMain::OnCountDone(std::uint32_t serial) {
 void TfrmMain::lbNewUserClick(EventSource*) {
   txtNewUser.SetText("");
   chkGiveAdmin.SetChecked(false);
+}
+
+// --- Migration ------------------------------------------------------------------
+
+void TfrmMain::cmdNext6Click(EventSource*) {
+  lblOldUser.SetFontColor(Label::kWindowTextColor);
+  lblNewUser1.SetFontColor(Label::kWindowTextColor);
+  if (migration_) {
+    // The user went Back during a wait; bring them to the migration under way.
+    PageControl1.SetActivePage(tsMagic6);
+    return;
+  }
+  if (lbInfectedUser.ItemIndex() < 0) {
+    lblOldUser.SetFontColor(Label::kRed);
+    return;
+  }
+  StartMigration();
+}
+
+void TfrmMain::StartMigration() {
+  MigrationRequest request{.source = lbInfectedUser.Item(lbInfectedUser.ItemIndex()), .typedName = txtNewUser.Text()};
+  if (Trim(request.typedName).empty() && lbNewUser.ItemIndex() >= 0) {
+    request.chosenName = lbNewUser.Item(lbNewUser.ItemIndex());
+    // A profile that already exists is not made administrator from here.
+    chkGiveAdmin.SetChecked(false);
+  }
+  request.giveAdmin = chkGiveAdmin.Checked();
+  const MigrationSettings settings{.accounts = options_.accounts,
+                                   .commandRunner = options_.commandRunner,
+                                   .logFolder = options_.logFolder,
+                                   .copyWorkers = options_.copyWorkers,
+                                   .programVersion = programVersion};
+  MigrationDriver driver(migrationFace_, settings, batchFilePath, resultFilePath, copiedBytes);
+  migration_ = &driver;
+  try {
+    driver.Run(request);
+  } catch (...) {
+    migration_ = nullptr;
+    throw;
+  }
+  migration_ = nullptr;
+}
+
+// A copy shows a percentage of the counted bytes, so it waits for the count;
+// a move needs no total and stops it. The same handlers as during the
+// sign-in wait may run, with the same guards. A count started meanwhile does
+// not change this copy's percentage: the transfer takes the total as it stands.
+bool TfrmMain::AwaitCount(bool moving, std::int64_t& hundredthOfTotal) {
+  if (moving) {
+    keepCounting = false;
+    return true;
+  }
+  while (counterBusy && migrationActive) {
+    WaitASlice(nullptr, 100);
+    lblMagic4.SetText("Waiting on file counter... " + std::to_string(fileCount));
+  }
+  hundredthOfTotal = countedBytes;
+  return migrationActive;
+}
+
+// A slice of a wait, cut short by input so the window answers at once.
+void TfrmMain::WaitASlice(HANDLE event, DWORD milliseconds) {
+  MsgWaitForMultipleObjects(event ? 1 : 0, &event, FALSE, milliseconds, QS_ALLINPUT);
+  App().ProcessMessages();
+}
+
+void TfrmMain::FormMigrationFace::Begin(bool giveAdmin) {
+  form_.PageControl1.SetActivePage(form_.tsMagic6);
+  form_.lbllblMagic11.SetVisible(giveAdmin);
+}
+
+void TfrmMain::FormMigrationFace::ShowInstruction(const std::string& text) {
+  form_.lblMagic2.SetText(text);
+  form_.lblMagic2.SetFontColor(Label::kRed);
+}
+
+void TfrmMain::FormMigrationFace::InstructionDone() {
+  form_.lblMagic2.SetFontColor(Label::kWindowTextColor);
+  form_.lblMagic2.SetText("New Folders Detected");
+}
+
+Label& TfrmMain::FormMigrationFace::Status(MigrationStep step) {
+  switch (step) {
+    case MigrationStep::Account: return form_.lblMagic1;
+    case MigrationStep::Admin: return form_.lblMagic11;
+    case MigrationStep::Folders: return form_.lblMagic2;
+    case MigrationStep::MoveData: return form_.lblMagic4;
+    case MigrationStep::Permissions: return form_.lblMagic5;
+  }
+  return form_.lblMagic4;
 }
 
 // --- Dos Command page ---------------------------------------------------------

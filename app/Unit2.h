@@ -11,6 +11,7 @@
 #include "app/control_ids.h"
 #include "app/http_client.h"
 #include "app/messages.h"
+#include "app/migration_driver.h"
 #include "console/account.h"
 #include "console/local_accounts.h"
 #include "migration/catalogue.h"
@@ -40,6 +41,10 @@ struct FormOptions {
   std::function<void(const std::string& text)> showMessage;
   CommandRunnerSettings commandRunner;
   LocalAccounts accounts = SystemLocalAccounts();
+  // Where migration logs are kept; empty for %ProgramData%\Ferrowin\Logs.
+  std::string logFolder;
+  // Files a copy has in flight; 0 for as many as the drives allow.
+  int copyWorkers = 0;
 };
 
 enum class CloseAction { caNone, caHide, caFree, caMinimize };
@@ -142,30 +147,11 @@ class TfrmMain : public Form {
   void OnCountProgress(std::uint32_t serial, std::int32_t files);
   void OnCountDone(std::uint32_t serial);
 
-  // A migration as validation settles it.
-  struct MigrationPlan {
-    std::string source;   // the old profile's folder, ending in a backslash
-    std::string name;     // the destination account, trimmed
-    std::string profile;  // c:\users\ + name, without a trailing backslash
-    bool chosen = false;  // from the list of existing profiles, not typed
-    bool isPublic = false;
-    bool moving = false;  // from drive C: moved, then permissions reset
-  };
-
-  // The driver and its steps, in the order it runs them.
+  // The driver, and its steps that belong to the window. Each wait lets the
+  // window handle its messages between slices, so it answers throughout.
   void StartMigration();
-  void ResetStatusLabels();
-  bool ValidateMigration(MigrationPlan& plan);
-  bool ProvisionAccount(const MigrationPlan& plan);
-  bool WaitForFirstSignIn(const MigrationPlan& plan);
-  bool WaitForFileCount(const MigrationPlan& plan);
-  CarriedProfile CarryData(const MigrationPlan& plan);
-  void AdjustPermissions(const MigrationPlan& plan, const std::vector<std::string>& appDataFolders);
-  void NoteWhatStayed(const MigrationPlan& plan, const LeftBehind& whatStayed);
-  void ReportMigration(const MigrationPlan& plan);
-  // One slice of the driver's waits: 100 ms, cut short by input so the
-  // window answers at once.
-  static void SleepOneSlice();
+  bool AwaitCount(bool moving, std::int64_t& hundredthOfTotal);
+  void WaitASlice(HANDLE event, DWORD milliseconds);
 
   // The window as the engines see it: one adapter per interface, each a few
   // lines over the controls.
@@ -208,13 +194,44 @@ class TfrmMain : public Form {
     TfrmMain& form_;
   };
 
+  // The window as the migration driver sees it.
+  class FormMigrationFace : public MigrationFace {
+   public:
+    explicit FormMigrationFace(TfrmMain& form) : form_(form) {}
+    void MissingSource() override { form_.lblOldUser.SetFontColor(Label::kRed); }
+    void MissingName() override { form_.lblNewUser1.SetFontColor(Label::kRed); }
+    bool ShowsMessageBoxes() const override { return true; }
+    void ShowMessage(const std::string& text) override { form_.ShowMessage(text); }
+    void Begin(bool giveAdmin) override;
+    void ShowStep(MigrationStep step) override { Status(step).SetVisible(true); }
+    void SetStepText(MigrationStep step, const std::string& text) override { Status(step).SetText(text); }
+    void ShowInstruction(const std::string& text) override;
+    void InstructionDone() override;
+    void AddLogLines(const std::vector<std::string>& lines) override { form_.memoRecovery.AddLines(lines); }
+    void Repaint() override { form_.Repaint(); }
+    ConsoleView& Console() override { return form_.accountView_; }
+    HWND Owner() const override { return form_.Handle(); }
+    void StartWaiting() override { form_.migrationActive = true; }
+    bool MayGoOnWaiting() override { return form_.migrationActive; }
+    void Wait(HANDLE event, DWORD milliseconds) override { form_.WaitASlice(event, milliseconds); }
+    bool AwaitCount(bool moving, std::int64_t& hundredthOfTotal) override {
+      return form_.AwaitCount(moving, hundredthOfTotal);
+    }
+
+   private:
+    Label& Status(MigrationStep step);
+    TfrmMain& form_;
+  };
+
   FormOptions options_;
   FormAccountView accountView_{*this};
+  FormMigrationFace migrationFace_{*this};
+  // The migration under way, if any: Back and Next during its waits must not
+  // start a second one inside the first, and a close during its transfer is
+  // said in its log.
+  MigrationDriver* migration_ = nullptr;
   FormPermissionView permissionView_{*this};
   FormCountView countView_{*this};
-  // True from the start of a migration until the driver returns. Back and
-  // Next during its waits must not start a second one inside the first.
-  bool migrationRunning_ = false;
   // The version notice may arrive before FormCreate has finished; it is
   // applied after, so that it overrides FormCreate's enabling of Next.
   bool formCreated_ = false;

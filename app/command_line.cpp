@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <set>
 
+#include "platform/handles.h"
 #include "platform/text.h"
 
 namespace ferrowin {
@@ -153,9 +154,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
 std::vector<std::string> ProgramArguments() {
   int count = 0;
   LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+  const UniqueLocalMemory owned(arguments);
   std::vector<std::string> result;
   for (int i = 1; arguments && i < count; ++i) result.push_back(Narrow(arguments[i]));
-  LocalFree(arguments);
   return result;
 }
 

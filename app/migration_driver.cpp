@@ -1,20 +1,15 @@
-// The migration driver: from Next on the Profile List page to the report in
-// the log, as a row of named steps on the window's thread. Its waits handle
-// the window's messages between slices, so the window answers throughout;
-// the data itself is carried on a thread of its own.
-#include <optional>
-#include <string>
+#include "app/migration_driver.h"
 
-#include "app/Unit2.h"
-#include "app/layout.h"
+#include <utility>
+
 #include "console/destination_name.h"
-#include "migration/catalogue.h"
-#include "migration/permissions.h"
+#include "migration/carried_folders.h"
+#include "migration/parallel_copy.h"
 #include "migration/transfer_progress.h"
 #include "platform/background_task.h"
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/text.h"
-#include "profiles/carried_folders.h"
 #include "profiles/discovery.h"
 
 namespace ferrowin {
@@ -22,10 +17,15 @@ namespace ferrowin {
 namespace {
 
 constexpr DWORD kWaitSliceMs = 100;
-// How often the window shows what the transfer has for it: a person cannot
+// How often the face shows what the transfer has for it: a person cannot
 // read faster, and painting every file of a large profile would cost more
 // than carrying it.
 constexpr DWORD kStatusIntervalMs = 50;
+constexpr const char* kStatusPlaceholder = "...............";
+constexpr MigrationStep kAllSteps[] = {MigrationStep::Account, MigrationStep::Admin, MigrationStep::Folders,
+                                       MigrationStep::MoveData, MigrationStep::Permissions};
+
+}  // namespace
 
 std::string SignInInstruction(const std::string& name) {
   return "NOW You need to use SWITCH USER in your start menu and log in as " + UpperCase(name) +
@@ -34,219 +34,309 @@ std::string SignInInstruction(const std::string& name) {
          "Outlook / Live Mail SMTP/POP3 settings.";
 }
 
-// Sets a flag for as long as the object lives, whichever way the scope ends.
-class FlagScope {
+// The driver as the account commands see it: the face's console output and
+// statuses, and the log.
+class MigrationDriver::Accounts : public AccountView {
  public:
-  explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
-  ~FlagScope() { flag_ = false; }
-  FlagScope(const FlagScope&) = delete;
-  FlagScope& operator=(const FlagScope&) = delete;
+  explicit Accounts(MigrationDriver& driver) : driver_(driver) {}
+  void SetOutputText(const std::string& text) override { driver_.face_.Console().SetOutputText(text); }
+  std::vector<std::string> OutputLines() const override { return driver_.face_.Console().OutputLines(); }
+  void ShowMessage(const std::string& text) override { driver_.Tell(text); }
+  HWND Owner() const override { return driver_.face_.Owner(); }
+  void SetAccountStatus(const std::string& text) override { driver_.face_.SetStepText(MigrationStep::Account, text); }
+  void ShowAdminStatus() override { driver_.face_.ShowStep(MigrationStep::Admin); }
+  void SetAdminStatus(const std::string& text) override { driver_.face_.SetStepText(MigrationStep::Admin, text); }
+  void AddLogLine(const std::string& line) override { driver_.Log({line}); }
 
  private:
-  bool& flag_;
+  MigrationDriver& driver_;
 };
 
-}  // namespace
+class MigrationDriver::Permissions : public PermissionView {
+ public:
+  explicit Permissions(MigrationDriver& driver) : driver_(driver) {}
+  HWND Owner() const override { return driver_.face_.Owner(); }
+  void AddLogLine(const std::string& line) override { driver_.Log({line}); }
 
-void TfrmMain::cmdNext6Click(EventSource*) {
-  lblOldUser.SetFontColor(Label::kWindowTextColor);
-  lblNewUser1.SetFontColor(Label::kWindowTextColor);
-  if (migrationRunning_) {
-    // The user went Back during a wait; bring them to the migration under way.
-    PageControl1.SetActivePage(tsMagic6);
-    return;
+ private:
+  MigrationDriver& driver_;
+};
+
+MigrationDriver::MigrationDriver(MigrationFace& face, const MigrationSettings& settings, std::string& batchFilePath,
+                                 std::string& resultFilePath, std::int64_t& copiedBytes)
+    : face_(face),
+      settings_(settings),
+      batchFilePath_(batchFilePath),
+      resultFilePath_(resultFilePath),
+      copiedBytes_(copiedBytes),
+      accounts_(std::make_unique<Accounts>(*this)),
+      permissions_(std::make_unique<Permissions>(*this)) {}
+
+MigrationDriver::~MigrationDriver() = default;
+
+MigrationResult MigrationDriver::Run(const MigrationRequest& request) {
+  using Outcome = MigrationResult::Outcome;
+  ResetStatuses();
+  Plan plan;
+  if (!Validate(request, plan)) return {.outcome = Outcome::Refused};
+  OpenLog(plan);
+  std::int64_t hundredthOfTotal = 0;
+  std::optional<Outcome> stopped;
+  if (!ProvisionAccount(plan)) {
+    stopped = Outcome::NoAccount;
+  } else if (!WaitForFirstSignIn(plan)) {
+    stopped = Outcome::NoProfileYet;
+  } else if (!WaitForFileCount(plan, hundredthOfTotal)) {
+    stopped = Outcome::Stopped;
   }
-  if (lbInfectedUser.ItemIndex() < 0) {
-    lblOldUser.SetFontColor(Label::kRed);
-    return;
+  if (stopped) {
+    CloseLog(nullptr);
+    return {.outcome = *stopped};
   }
-  StartMigration();
-}
-
-void TfrmMain::SleepOneSlice() { MsgWaitForMultipleObjects(0, nullptr, FALSE, kWaitSliceMs, QS_ALLINPUT); }
-
-void TfrmMain::StartMigration() {
-  ResetStatusLabels();
-  MigrationPlan plan;
-  if (!ValidateMigration(plan)) return;
-  // From here until the driver returns, Next on the Profile List page only
-  // brings the user back to this migration.
-  FlagScope running(migrationRunning_);
-  if (!ProvisionAccount(plan)) return;
-  if (!WaitForFirstSignIn(plan)) return;
-  if (!WaitForFileCount(plan)) return;
-  const CarriedProfile carried = CarryData(plan);
-  AdjustPermissions(plan, carried.appDataFolders);
+  const CarriedProfile carried = CarryData(plan, hundredthOfTotal);
+  AdjustPermissions(plan, carried.conditionalFolders);
   NoteWhatStayed(plan, carried.whatStayed);
   ReportMigration(plan);
+  CloseLog(&carried.whatStayed);
+  return {.outcome = Outcome::Carried,
+          .entriesLeftBehind = carried.whatStayed.EntriesLeftBehind(),
+          .entriesFailed = carried.whatStayed.EntriesFailed()};
 }
 
-void TfrmMain::ResetStatusLabels() {
-  for (Label* status : {&lblMagic1, &lblMagic11, &lblMagic2, &lblMagic4, &lblMagic5}) {
-    status->SetText(kStatusPlaceholder);
-  }
+void MigrationDriver::ResetStatuses() {
+  for (MigrationStep step : kAllSteps) face_.SetStepText(step, kStatusPlaceholder);
 }
 
-// Reads the Profile List page and refuses what cannot be carried out, before
-// anything changes. No waits; a refusal's message box is modal, with the
-// window disabled behind it.
-bool TfrmMain::ValidateMigration(MigrationPlan& plan) {
-  const std::string source = lbInfectedUser.Item(lbInfectedUser.ItemIndex());
-  plan.name = Trim(txtNewUser.Text());
-  if (plan.name.empty() && lbNewUser.ItemIndex() >= 0) {
-    plan.name = lbNewUser.Item(lbNewUser.ItemIndex());
-    plan.chosen = true;
-    // A profile that already exists is not made administrator from here.
-    chkGiveAdmin.SetChecked(false);
-  }
-  if (plan.name.empty()) {
-    lblNewUser1.SetFontColor(Label::kRed);
+// Reads the request and refuses what cannot be carried out, before anything
+// changes.
+bool MigrationDriver::Validate(const MigrationRequest& request, Plan& plan) {
+  if (request.source.empty()) {
+    face_.MissingSource();
     return false;
   }
-  if (SameText(source, plan.name)) {
-    ShowMessage("The new user account can not have the same name as the old user account");
+  plan.name = Trim(request.typedName);
+  plan.giveAdmin = request.giveAdmin;
+  if (plan.name.empty() && !request.chosenName.empty()) {
+    plan.name = request.chosenName;
+    plan.chosen = true;
+    // A profile that already exists is not made administrator from here.
+    plan.giveAdmin = false;
+  }
+  if (plan.name.empty()) {
+    face_.MissingName();
+    return false;
+  }
+  if (SameText(request.source, plan.name)) {
+    Tell("The new user account can not have the same name as the old user account");
     return false;
   }
   plan.isPublic = LowerCase(plan.name) == "public";
-  // The name goes into command lines and becomes a folder path: refuse what
-  // Windows refuses, and every name that leads to what is not a new user's.
-  const char* refusal = plan.isPublic ? nullptr : DestinationNameRefusal(plan.name, !plan.chosen, options_.accounts);
-  if (refusal) {
-    ShowMessage(refusal);
-    return false;
+  if (!plan.isPublic) {
+    // The name goes into command lines and becomes a folder path: refuse what
+    // Windows refuses, and every name that leads to what is not a new user's.
+    if (const char* refusal = DestinationNameRefusal(plan.name, !plan.chosen, settings_.accounts)) {
+      Tell(refusal);
+      return false;
+    }
+    if (!plan.chosen) {
+      if (const std::string refusal = TypedNameFolderRefusal(plan.name, settings_.accounts); !refusal.empty()) {
+        Tell(refusal);
+        return false;
+      }
+    }
   }
-  plan.source = ProfileFolder(source) + "\\";
-  plan.profile = JoinPath("c:\\users", plan.name);
+  plan.source = ProfileFolder(request.source) + "\\";
+  plan.profile = JoinPath(kUsersFolder, plan.name);
+  // A typed name is an account, made now if need be; a chosen profile is one
+  // only when a local account of that name exists.
+  plan.hasAccount = !plan.isPublic && (!plan.chosen || settings_.accounts.localAccountExists(plan.name));
   plan.moving = IsMoveMode(plan.source);
   return true;
 }
 
-// Shows the Migrate page and creates the account. The console commands
-// block the window while each runs, so no handler runs meanwhile.
-bool TfrmMain::ProvisionAccount(const MigrationPlan& plan) {
-  PageControl1.SetActivePage(tsMagic6);
-  lbllblMagic11.SetVisible(chkGiveAdmin.Checked());
-  lblMagic1.SetVisible(true);
+// Every line the log shows from here on is also in the log file.
+void MigrationDriver::OpenLog(const Plan& plan) {
+  startTick_ = GetTickCount();
+  LogFileHeader header{.program = "Ferrowin version " + std::to_string(settings_.programVersion),
+                       .computer = ComputerName(),
+                       .windowsVersion = WindowsVersionText(),
+                       .source = plan.source,
+                       .destination = plan.name,
+                       .moving = plan.moving};
+  GetLocalTime(&header.start);
+  const std::string folder = settings_.logFolder.empty() ? DefaultLogFolder() : settings_.logFolder;
+  logFile_.emplace(header, plan.source, plan.name, folder);
+}
+
+// The account, made with the system's console commands. They block the
+// window while each runs, so no handler runs meanwhile.
+bool MigrationDriver::ProvisionAccount(const Plan& plan) {
+  face_.Begin(plan.giveAdmin);
+  face_.ShowStep(MigrationStep::Account);
   if (plan.isPublic) {
-    lblMagic1.SetText("(PUBLIC folder)");
+    face_.SetStepText(MigrationStep::Account, "(PUBLIC folder)");
     return true;
   }
   // A chosen profile may belong to a domain account, or to a local one
   // renamed since: no local account has its name, and none is made beside it.
-  if (plan.chosen && !options_.accounts.localAccountExists(plan.name)) {
-    lblMagic1.SetText("User NOT added, maybe because it already existed?");
+  if (!plan.hasAccount) {
+    face_.SetStepText(MigrationStep::Account, "User NOT added, maybe because it already existed?");
     return true;
   }
-  return CreateUserAccount(plan.name, chkGiveAdmin.Checked(), options_.accounts, accountView_, batchFilePath,
-                           resultFilePath, options_.commandRunner);
+  try {
+    return CreateUserAccount(plan.name, plan.giveAdmin, settings_.accounts, *accounts_, batchFilePath_,
+                             resultFilePath_, settings_.commandRunner);
+  } catch (const CommandOutputUnreadable& error) {
+    Tell(error.what());
+    return false;
+  }
 }
 
-// Waits until Windows has built the new profile at its first sign-in. Any
-// handler may run meanwhile: Back, Next (which returns here), another
-// source (its count replaces the one the copy will wait for) and closing
-// the window, which clears migrationActive and so ends the migration with
-// nothing touched.
-bool TfrmMain::WaitForFirstSignIn(const MigrationPlan& plan) {
-  lblMagic2.SetVisible(true);
-  Repaint();
-  lblMagic2.SetText(SignInInstruction(plan.name));
-  lblMagic2.SetFontColor(Label::kRed);
-  migrationActive = true;
-  while (!PathIsDirectory(JoinPath(plan.profile, "desktop")) && migrationActive) {
-    SleepOneSlice();
-    App().ProcessMessages();
+// Waits until Windows has built the account's profile at its first sign-in,
+// looking at every turn for the folder Windows gives it (recorded then).
+// The window's handlers may run meanwhile: Back, Next (which returns here),
+// another source (its count replaces the one the copy will wait for) and
+// closing, which ends the migration with no data touched.
+bool MigrationDriver::WaitForFirstSignIn(Plan& plan) {
+  face_.ShowStep(MigrationStep::Folders);
+  face_.Repaint();
+  face_.ShowInstruction(SignInInstruction(plan.name));
+  face_.StartWaiting();
+  for (;;) {
+    LookUpProfileFolder(plan);
+    if (PathIsDirectory(JoinPath(plan.profile, "desktop"))) break;
+    if (!face_.MayGoOnWaiting()) {
+      Log({"NOTE: The profile of " + plan.name + " does not exist yet: sign in once as " + plan.name +
+           ", then run the same command again."});
+      return false;
+    }
+    face_.Wait(nullptr, kWaitSliceMs);
   }
-  if (!migrationActive) return false;
-  lblMagic2.SetFontColor(Label::kWindowTextColor);
-  lblMagic2.SetText("New Folders Detected");
-  lblMagic4.SetVisible(true);
+  face_.InstructionDone();
+  face_.ShowStep(MigrationStep::MoveData);
   return true;
 }
 
-// A copy shows a percentage of the counted bytes, so it waits for the count;
-// a move needs no total and stops it. The same handlers as during the
-// sign-in wait may run, with the same guards.
-bool TfrmMain::WaitForFileCount(const MigrationPlan& plan) {
-  if (plan.moving) {
-    keepCounting = false;
-    return true;
-  }
-  while (counterBusy && migrationActive) {
-    SleepOneSlice();
-    lblMagic4.SetText("Waiting on file counter... " + std::to_string(fileCount));
-    App().ProcessMessages();
-  }
-  return migrationActive;
+void MigrationDriver::LookUpProfileFolder(Plan& plan) const {
+  if (!plan.hasAccount) return;
+  const std::string recorded = RecordedProfileFolderOf(plan.name, settings_.accounts);
+  plan.profile = recorded.empty() ? JoinPath(kUsersFolder, plan.name) : recorded;
 }
 
-// Carries the catalogue on a thread of its own, which touches no control:
-// the window shows its status and log as they come. The same handlers as
-// during the waits may run; closing the window no longer stops anything
-// (the data is on its way), so the migration runs to its report and the
-// program ends when the driver returns. A count started meanwhile does not
-// change this copy's percentage: the transfer takes the total as it stands.
-CarriedProfile TfrmMain::CarryData(const MigrationPlan& plan) {
-  TransferProgress progress;
-  const std::int64_t hundredthOfTotal = countedBytes;
-  CarriedProfile carried;
-  BackgroundTask transfer([&] {
-    carried = MigrateProfileData(plan.source, plan.profile + "\\", progress, copiedBytes, hundredthOfTotal);
-  });
-  // Every 50 ms the window takes what the transfer has for it: the log
-  // lines in one batch, and the status of the entry being carried, so an
-  // entry that takes longer is always shown, and no faster than anyone reads.
-  DWORD lastLook = GetTickCount() - kStatusIntervalMs;
-  for (;;) {
-    // Looked at first: once it is set, every line the transfer made is in.
-    const bool finished = transfer.Done();
-    if (finished || GetTickCount() - lastLook >= kStatusIntervalMs) {
-      lastLook = GetTickCount();
-      memoRecovery.AddLines(progress.TakeLogLines());
-      if (finished) break;
-      if (std::optional<std::string> status = progress.TakeStatus()) lblMagic4.SetText(*status);
-    }
-    App().ProcessMessages();
-    const DWORD sinceLook = GetTickCount() - lastLook;
-    HANDLE done = transfer.DoneEvent();
-    MsgWaitForMultipleObjects(1, &done, FALSE, sinceLook < kStatusIntervalMs ? kStatusIntervalMs - sinceLook : 0,
-                              QS_ALLINPUT);
-  }
-  transfer.Finish();
+bool MigrationDriver::WaitForFileCount(const Plan& plan, std::int64_t& hundredthOfTotal) {
+  return face_.AwaitCount(plan.moving, hundredthOfTotal);
+}
 
-  lblMagic4.SetText("DONE");
-  lblMagic5.SetVisible(true);
-  Repaint();
+// Carries the catalogue on a thread of its own, which touches no face: the
+// face shows its status and log as they come. Closing the window no longer
+// stops anything (the data is on its way), so the migration runs to its
+// report and the program ends when the driver returns.
+CarriedProfile MigrationDriver::CarryData(const Plan& plan, std::int64_t hundredthOfTotal) {
+  const int workers = plan.moving                  ? 1
+                      : settings_.copyWorkers > 0 ? settings_.copyWorkers
+                                                  : CopyWorkersFor(plan.source, plan.profile);
+  const CatalogueOptions options{.destinationName = plan.name, .transfer = {.copyWorkers = workers}};
+  TransferProgress progress;
+  CarriedProfile carried;
+  carrying_ = true;
+  {
+    BackgroundTask transfer([&] {
+      carried = MigrateProfileData(plan.source, plan.profile + "\\", progress, copiedBytes_, hundredthOfTotal, options);
+    });
+    // Every 50 ms the face takes what the transfer has for it: the log lines
+    // in one batch, and the status of the entry being carried, so an entry
+    // that takes longer is always shown, and no faster than anyone reads.
+    DWORD lastLook = GetTickCount() - kStatusIntervalMs;
+    for (;;) {
+      // Looked at first: once it is set, every line the transfer made is in.
+      const bool finished = transfer.Done();
+      if (finished || GetTickCount() - lastLook >= kStatusIntervalMs) {
+        lastLook = GetTickCount();
+        Log(progress.TakeLogLines());
+        if (finished) break;
+        if (std::optional<std::string> status = progress.TakeStatus()) {
+          face_.SetStepText(MigrationStep::MoveData, *status);
+        }
+      }
+      const DWORD sinceLook = GetTickCount() - lastLook;
+      face_.Wait(transfer.DoneEvent(), sinceLook < kStatusIntervalMs ? kStatusIntervalMs - sinceLook : 0);
+    }
+    try {
+      transfer.Finish();
+    } catch (const std::exception& error) {
+      Log({"ERROR: The transfer stopped: " + std::string(error.what())});
+    }
+  }
+  carrying_ = false;
+  face_.SetStepText(MigrationStep::MoveData, "DONE");
+  face_.ShowStep(MigrationStep::Permissions);
+  face_.Repaint();
   return carried;
 }
 
 // Moved files keep the old profile's permissions; icacls resets them in the
-// background: the data folders, and what the move carried into AppData, never
+// background: the data folders, and what the move carried besides, never
 // AppData\Local or AppData\Roaming as a whole (the Windows apps the new user
 // has by then need their own permissions there). No waits.
-void TfrmMain::AdjustPermissions(const MigrationPlan& plan, const std::vector<std::string>& appDataFolders) {
+void MigrationDriver::AdjustPermissions(const Plan& plan, const std::vector<std::string>& conditionalFolders) {
   if (!plan.moving) {
-    lblMagic5.SetText("Not needed");
+    face_.SetStepText(MigrationStep::Permissions, "Not needed");
     return;
   }
   for (const CarriedFolder& folder : kCarriedFolders) {
-    if (folder.IsDataFolder()) ResetPermissions(JoinPath(plan.profile, folder.path), permissionView_);
+    if (folder.IsDataFolder()) ResetPermissions(JoinPath(plan.profile, folder.path), *permissions_);
   }
-  for (const std::string& folder : appDataFolders) ResetPermissions(JoinPath(plan.profile, folder), permissionView_);
-  lblMagic5.SetText("DONE");
+  for (const std::string& folder : conditionalFolders) ResetPermissions(JoinPath(plan.profile, folder), *permissions_);
+  face_.SetStepText(MigrationStep::Permissions, "DONE");
 }
 
 // What stayed in the old profile, so the technician does not wipe it with
-// data still in it. Nothing is added when everything was carried.
-void TfrmMain::NoteWhatStayed(const MigrationPlan& plan, const LeftBehind& whatStayed) {
-  memoRecovery.AddLines(whatStayed.Notes(plan.moving));
+// data still in it; and where this log is kept.
+void MigrationDriver::NoteWhatStayed(const Plan& plan, const LeftBehind& whatStayed) {
+  Log(whatStayed.Notes(plan.moving));
+  Log({LogFileNote(*logFile_)});
 }
 
-void TfrmMain::ReportMigration(const MigrationPlan& plan) {
-  Repaint();
-  memoRecovery.AddLines({" ", "Your data has been moved from " + plan.source + " to " + plan.profile + ".",
-                         "You may need to adjust some settings such as your home page, ",
-                         "desktop background, screensaver, positions of desktop icons, ",
-                         "and Outlook / Live Mail SMTP/POP3 settings."});
+void MigrationDriver::ReportMigration(const Plan& plan) {
+  face_.Repaint();
+  Log({" ", "Your data has been moved from " + plan.source + " to " + plan.profile + ".",
+       "You may need to adjust some settings such as your home page, ",
+       "desktop background, screensaver, positions of desktop icons, ",
+       "and Outlook / Live Mail SMTP/POP3 settings."});
+}
+
+void MigrationDriver::CloseLog(const LeftBehind* whatStayed) {
+  LogFileSummary summary{.milliseconds = static_cast<std::int64_t>(GetTickCount() - startTick_)};
+  if (whatStayed) {
+    summary.files = whatStayed->CarriedTally().files;
+    summary.bytes = whatStayed->CarriedTally().bytes;
+    summary.leftBehind = whatStayed->EntriesLeftBehind();
+    summary.failed = whatStayed->EntriesFailed();
+  }
+  logFile_->Finish(summary);
+}
+
+void MigrationDriver::NoteClosing() {
+  if (!carrying_ || !logFile_) return;
+  Log({logFile_->Saved() ? "NOTE: The program will end when the transfer is complete; this log is saved as " +
+                               logFile_->Path() + "."
+                         : "NOTE: The program will end when the transfer is complete; this log could not be saved: " +
+                               logFile_->FailureReason() + "."});
+}
+
+// A face without message boxes keeps what a box would say in the log.
+void MigrationDriver::Tell(const std::string& text) {
+  if (face_.ShowsMessageBoxes()) {
+    face_.ShowMessage(text);
+  } else {
+    Log({"ERROR: " + text});
+  }
+}
+
+void MigrationDriver::Log(const std::vector<std::string>& lines) {
+  if (lines.empty()) return;
+  face_.AddLogLines(lines);
+  if (logFile_) logFile_->Append(lines);
 }
 
 }  // namespace ferrowin

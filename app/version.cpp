@@ -12,7 +12,9 @@
 
 namespace ferrowin {
 
-std::string latestVersionText;
+// Never destroyed: the check's thread is not waited for (a read without a
+// time-out may never end), and may write here while the program ends.
+std::string& latestVersionText = *new std::string;
 
 namespace {
 

@@ -20,7 +20,7 @@ inline constexpr const char* kNewVersionNotice =
     "There is a new version of this program at http://" FERROWIN_UPDATE_HOST " please upgrade!";
 
 // The first line of the last version file fetched.
-extern std::string latestVersionText;
+extern std::string& latestVersionText;
 
 // The integer conversion the version file is read with: leading blanks, an
 // optional sign, then decimal digits (32-bit signed range) or a hexadecimal

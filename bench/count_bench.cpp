@@ -67,7 +67,7 @@ void CompareWithHostTools() {
     std::atomic<bool> keepCounting{true};
     FileCounter counter(keepCounting, nullptr);
     Stopwatch watch;
-    counter.CountProfile(kProfile);
+    counter.CountFolders(FoldersToCount(kProfile));
     totals = counter.Totals();
     return watch.Seconds();
   });

@@ -43,7 +43,7 @@ void GenerateCopySource(const std::string& profile) {
     size_t size = 1024 + random() % (63 * 1024);
     std::string folder = root + "\\folder" + std::to_string(i % kSmallFolders);
     if (i < kSmallFolders) test::MakeDirs(folder);
-    WriteFileBytes(folder + "\\file" + std::to_string(i) + ".dat", std::string_view(block.data(), size));
+    (void)WriteFileBytes(folder + "\\file" + std::to_string(i) + ".dat", std::string_view(block.data(), size));
   }
   const int bigSizes[] = {50, 100, 200};
   for (int megabytes : bigSizes) {

@@ -121,7 +121,7 @@ bool RunConsoleCommand(const std::string& command, ConsoleView& view, std::strin
   const std::string batchText = BatchText(command, FolderForBatch(folder));
   view.SetOutputText(batchText);
   // A result left by an earlier run must not pass for this command's output.
-  DeletePath(resultFilePath);
+  (void)DeletePath(resultFilePath);
   if (!WriteFileBytes(batchFilePath, ToCodePage(batchText, consolePage))) {
     view.ShowMessage(kCommandFailedMessage);
     return false;

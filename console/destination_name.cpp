@@ -22,7 +22,19 @@ const char* const kNameTooLongMessage =
     "A user name can have at most 20 characters; Windows cannot create a longer one. Please choose a shorter "
     "name.";
 
+const char* const kDeviceNameMessage =
+    "This name is reserved by Windows for a device, so no folder can carry it. Please choose another name.";
+
 namespace {
+
+// The computer's name as Windows puts it after a profile's name when that
+// name is taken: its NetBIOS name.
+std::string ComputerNameForProfiles() {
+  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD length = MAX_COMPUTERNAME_LENGTH + 1;
+  if (!GetComputerNameW(name, &length)) return "COMPUTERNAME";
+  return Narrow(std::wstring_view(name, length));
+}
 
 // The accounts Windows makes for itself: Guest, DefaultAccount and
 // WDAGUtilityAccount, known by their relative IDs; their names differ from
@@ -56,9 +68,33 @@ const char* DestinationNameRefusal(const std::string& name, bool typed, const Lo
   if (const char* refusal = AccountNameRefusal(name)) return refusal;
   if (typed && Widen(name).size() > kLongestAccountName) return kNameTooLongMessage;
   if (name.back() == '.') return kTrailingFullStopMessage;
+  if (IsDeviceName(name)) return kDeviceNameMessage;
   if (IsWindowsOwnProfileFolder(name, usersFolder)) return kReservedProfileMessage;
   if (IsBuiltInAccount(name, accounts)) return kBuiltInAccountMessage;
   return nullptr;
+}
+
+std::string RecordedProfileFolderOf(const std::string& name, const LocalAccounts& accounts,
+                                    const std::string& usersFolder) {
+  const std::string folder = RecordedProfileFolder(accounts.accountSid(name));
+  const std::string prefix = usersFolder + "\\";
+  if (folder.size() <= prefix.size() || !SameText(folder.substr(0, prefix.size()), prefix)) return {};
+  const std::string leaf = folder.substr(prefix.size());
+  if (leaf.find('\\') != std::string::npos || leaf.find('/') != std::string::npos || leaf == "." || leaf == "..") return {};
+  return folder;
+}
+
+std::string TypedNameFolderRefusal(const std::string& name, const LocalAccounts& accounts,
+                                   const std::string& usersFolder) {
+  const std::string folder = JoinPath(usersFolder, name);
+  const PathFacts there = LookAt(folder);
+  if (there.exists && !there.IsDirectory()) return folder + " is a file, not a profile folder. Please choose another name.";
+  if (!there.exists || !RecordedProfileFolderOf(name, accounts, usersFolder).empty()) return {};
+  if (ProfileRecordedAt(folder)) return {};
+  return folder + " already exists but belongs to no account. Windows would give the account another folder (such as " +
+         name + "." + ComputerNameForProfiles() + ") at its first sign-in, and the data would not be seen there. " +
+         "Rename or remove the old folder first, or choose it from the list of existing profiles to put the data into " +
+         "it.";
 }
 
 }  // namespace ferrowin

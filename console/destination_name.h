@@ -7,6 +7,7 @@
 #include <string>
 
 #include "console/local_accounts.h"
+#include "platform/files.h"
 
 namespace ferrowin {
 
@@ -14,6 +15,7 @@ extern const char* const kReservedProfileMessage;
 extern const char* const kTrailingFullStopMessage;
 extern const char* const kBuiltInAccountMessage;
 extern const char* const kNameTooLongMessage;
+extern const char* const kDeviceNameMessage;
 
 // Windows cannot make an account whose name is longer (in UTF-16 units).
 inline constexpr size_t kLongestAccountName = 20;
@@ -22,6 +24,20 @@ inline constexpr size_t kLongestAccountName = 20;
 // `typed`: typed by the user, not chosen from the list of existing profiles.
 // "Public" is not judged here: it is no account.
 const char* DestinationNameRefusal(const std::string& name, bool typed, const LocalAccounts& accounts,
-                                   const std::string& usersFolder = "c:\\users");
+                                   const std::string& usersFolder = kUsersFolder);
+
+// The profile folder Windows recorded for the local account of this name, if
+// it has signed in, without a trailing backslash; empty when there is none.
+// A recorded folder that is not directly under the users folder is no
+// profile this program carries into, and counts as none.
+std::string RecordedProfileFolderOf(const std::string& name, const LocalAccounts& accounts,
+                                    const std::string& usersFolder = kUsersFolder);
+
+// Why the data cannot go into USERS\NAME for a typed name, or empty when it
+// can: a file stands there, or a folder that no account's profile is (left
+// over from a deleted account): Windows would give the account another folder
+// at its first sign-in, and the data would not be seen there.
+std::string TypedNameFolderRefusal(const std::string& name, const LocalAccounts& accounts,
+                                   const std::string& usersFolder = kUsersFolder);
 
 }  // namespace ferrowin

@@ -2,8 +2,10 @@
 
 #include <windows.h>
 #include <lm.h>
+#include <sddl.h>
 #include <ntsecapi.h>
 
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -101,6 +103,59 @@ bool SetPasswordNeverExpires(const std::string& name) {
 
 bool WmicInstalled() { return PathIsFile(WmicPath()); }
 
+std::string AccountSid(const std::string& name) {
+  const std::wstring wideName = Widen(name);
+  DWORD sidSize = 0;
+  DWORD domainSize = 0;
+  SID_NAME_USE use;
+  LookupAccountNameW(nullptr, wideName.c_str(), nullptr, &sidSize, nullptr, &domainSize, &use);
+  if (sidSize == 0) return {};
+  std::vector<BYTE> sid(sidSize);
+  std::wstring domain(domainSize, L'\0');
+  if (!LookupAccountNameW(nullptr, wideName.c_str(), sid.data(), &sidSize, domain.data(), &domainSize, &use) ||
+      use != SidTypeUser) {
+    return {};
+  }
+  LPWSTR text = nullptr;
+  if (!ConvertSidToStringSidW(sid.data(), &text)) return {};
+  const UniqueLocalMemory owned(text);
+  return Narrow(text);
+}
+
+struct RegistryKeyTraits {
+  using Handle = HKEY;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::RegCloseKey(h); }
+};
+using UniqueRegistryKey = UniqueHandle<RegistryKeyTraits>;
+
+UniqueRegistryKey OpenProfileList(const std::wstring& subKey = {}) {
+  std::wstring path = kProfileListKey;
+  if (!subKey.empty()) path += L"\\" + subKey;
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) {
+    return {};
+  }
+  return UniqueRegistryKey(key);
+}
+
+// A profile entry's folder, read as data that may be anything: only a text
+// of a sane length counts.
+std::string ProfileImagePath(HKEY entry) {
+  wchar_t value[1024];
+  DWORD size = sizeof value;
+  if (RegGetValueW(entry, nullptr, L"ProfileImagePath", RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
+                   nullptr, value, &size) != ERROR_SUCCESS) {
+    return {};
+  }
+  wchar_t expanded[1024];
+  const DWORD length = ExpandEnvironmentStringsW(value, expanded, static_cast<DWORD>(std::size(expanded)));
+  if (length == 0 || length > std::size(expanded)) return {};
+  std::string folder = Narrow(expanded);
+  while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+  return folder;
+}
+
 }  // namespace
 
 LocalAccounts SystemLocalAccounts() {
@@ -108,7 +163,30 @@ LocalAccounts SystemLocalAccounts() {
           .localAccountExists = LocalAccountExists,
           .administratorsGroupName = AdministratorsGroupName,
           .setPasswordNeverExpires = SetPasswordNeverExpires,
-          .wmicInstalled = WmicInstalled};
+          .wmicInstalled = WmicInstalled,
+          .accountSid = AccountSid};
+}
+
+std::string RecordedProfileFolder(const std::string& sid) {
+  if (sid.empty() || sid.find('\\') != std::string::npos) return {};
+  UniqueRegistryKey entry = OpenProfileList(Widen(sid));
+  return entry ? ProfileImagePath(entry.Get()) : std::string();
+}
+
+bool ProfileRecordedAt(const std::string& folder) {
+  UniqueRegistryKey list = OpenProfileList();
+  if (!list) return false;
+  wchar_t name[256];
+  for (DWORD index = 0;; ++index) {
+    DWORD length = static_cast<DWORD>(std::size(name));
+    const LSTATUS status = RegEnumKeyExW(list.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_NO_MORE_ITEMS) return false;
+    if (status != ERROR_SUCCESS) continue;  // a name too long for any SID
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(list.Get(), name, 0, KEY_READ | KEY_WOW64_64KEY, &opened) != ERROR_SUCCESS) continue;
+    UniqueRegistryKey entry(opened);
+    if (SameText(ProfileImagePath(entry.Get()), folder)) return true;
+  }
 }
 
 std::string NetPath() { return JoinPath(SystemFolder(), "net.exe"); }

@@ -226,9 +226,9 @@ class PageSaver {
     if (const std::optional<std::string> text = ReadBrowserFile(path, facts)) page = BookmarksPage(*text);
     if (!page) return Fail("ERROR: Could not read the bookmarks of " + label, facts);
     std::string fileName;
-    if (!WritePage(*page, SafeFileName(std::string(browser.name) + " - " + profile), fileName)) {
-      const DWORD error = GetLastError();
-      return Fail("ERROR: Could not save the bookmarks of " + label + ": " + SystemErrorText(error), facts);
+    if (Win32Result saved = WritePage(*page, SafeFileName(std::string(browser.name) + " - " + profile), fileName);
+        !saved) {
+      return Fail("ERROR: Could not save the bookmarks of " + label + ": " + saved.Reason(), facts);
     }
     view_.AddLogLine("Saved the bookmarks of " + label + " to the desktop as Browser bookmarks\\" + fileName +
                      ": import them in any browser.");
@@ -236,16 +236,17 @@ class PageSaver {
 
   // Under the first free name of "STEM.html", "STEM (2).html"...; a file
   // already there, or made meanwhile, is never replaced.
-  bool WritePage(const std::string& page, const std::string& stem, std::string& fileName) {
+  Win32Result WritePage(const std::string& page, const std::string& stem, std::string& fileName) {
     const std::string folder = JoinPath(destination_, kPagesFolder);
-    MakeDirectory(JoinPath(destination_, "Desktop"));  // a profile Windows never finished lacks one
-    MakeDirectory(folder);
+    (void)MakeDirectory(JoinPath(destination_, "Desktop"));  // a profile Windows never finished lacks one
+    (void)MakeDirectory(folder);
+    Win32Result written(ERROR_FILE_EXISTS);
     for (int number = 1; number <= kMaxPageNumber; ++number) {
       fileName = stem + (number == 1 ? "" : " (" + std::to_string(number) + ")") + ".html";
-      if (WriteNewFile(JoinPath(folder, fileName), page)) return true;
-      if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+      written = WriteNewFile(JoinPath(folder, fileName), page);
+      if (written || (written.Error() != ERROR_FILE_EXISTS && written.Error() != ERROR_ALREADY_EXISTS)) break;
     }
-    return false;
+    return written;
   }
 
   void Fail(const std::string& line, const PathFacts& bookmarks) {

@@ -1,10 +1,12 @@
 #include "migration/catalogue.h"
 
+#include <set>
 #include <utility>
 
+#include "migration/browser_bookmarks.h"
+#include "migration/carried_folders.h"
 #include "platform/files.h"
 #include "platform/text.h"
-#include "profiles/carried_folders.h"
 
 namespace ferrowin {
 
@@ -31,77 +33,205 @@ constexpr const char* kFirefoxOnTheDesktop = "Desktop\\FirefoxBookmarks";
 constexpr const char* kFirefoxLogLine =
     "Recovering firefox bookmarks to desktop.  You will need to manually import these bookmarks by running "
     "firefox, show all bookmarks, import and backup, restore, choose file, desktop, FirefoxBookmarks";
+constexpr const char* kStickyNotesOnTheDesktop = "Desktop\\StickyNotes";
 
-bool Applies(const CarriedFolder& folder, const std::string& source) {
-  const std::string path = JoinPath(source, folder.path);
-  switch (folder.when) {
-    case CarriedFolder::When::Always: return true;
-    case CarriedFolder::When::FileInside: return PathIsFile(JoinPath(path, folder.evidence));
-    case CarriedFolder::When::FolderExists: return PathIsDirectory(path);
-  }
-  return false;
-}
-
-// False when the folder's condition did not hold and nothing was carried.
-bool CarryFolder(const CarriedFolder& folder, const std::string& source, const std::string& destination,
-                 FolderTransfer& transfer) {
-  if (!Applies(folder, source)) return false;
-  const std::string target = JoinPath(destination, folder.path);
-  if (folder.madeFirst && !PathIsDirectory(target)) MakeDirectory(target);
-  transfer.TransferFolder(JoinPath(source, folder.path) + "\\", target + "\\");
-  return true;
-}
-
-// Bookmarks and history are copied, whatever the drive, replacing the new
-// profile's own: a browser started once in the new profile would otherwise
-// keep its empty ones.
-void CopyBrowserFiles(const Browser& browser, const std::string& source, const std::string& destination,
-                      FolderTransfer& transfer, TransferView& view) {
-  const std::string profile = browser.folders[3];
-  if (!PathIsDirectory(JoinPath(source, profile))) return;
-  view.SetStatus(browser.status);
-  for (const char* folder : browser.folders) MakeDirectory(JoinPath(destination, folder));
-  const std::string target = JoinPath(destination, profile);
-  RemoveUnfinishedCopies(target + "\\");
-  for (const char* file : {"Bookmarks", "History"}) {
-    const std::string from = JoinPath(JoinPath(source, profile), file);
-    if (!LookAt(from).exists) continue;  // nothing of it to carry
-    if (transfer.CopyReplacingFile(from, JoinPath(target, file))) continue;
-    transfer.WhatStayed().BrowserFileNotCopied(transfer.RelativeToOldProfile(from), SystemErrorText(GetLastError()));
-  }
-}
-
-void CarryFirefoxBookmarks(const std::string& source, const std::string& destination, FolderTransfer& transfer,
-                           TransferView& view) {
-  if (!PathIsDirectory(JoinPath(source, kFirefoxFolder))) return;
-  view.SetStatus("recovering firefox bookmarks... ");
-  view.AddLogLine(kFirefoxLogLine);
-  const std::string onTheDesktop = JoinPath(destination, kFirefoxOnTheDesktop);
-  MakeDirectory(onTheDesktop);
-  std::string backups = FindFirefoxBookmarkBackups(source);
-  if (!backups.empty()) transfer.TransferFolder(backups, onTheDesktop + "\\");
-}
-
+// A folder at the top of the profile that the catalogue carries.
 bool IsCatalogueFolder(const std::string& name) {
   if (SameText(name, "AppData")) return true;
-  for (const CarriedFolder& folder : kCarriedFolders) {
-    if (folder.IsDataFolder() && SameText(name, folder.path)) return true;
+  for (std::span<const CarriedFolder> table : kCarriedFolderTables) {
+    for (const CarriedFolder& folder : table) {
+      if (SameText(name, folder.path)) return true;
+    }
   }
   return false;
 }
 
-// Names what lies at the top of the old profile that nothing carries: the
-// folders people make there, OneDrive, Saved Games, files. Hidden entries
-// (the registry hive, AppData), Windows' own links and folders holding only
-// Windows' hidden files (desktop.ini) are no one's data.
-void AccountOutsideCatalogue(const std::string& source, LeftBehind& whatStayed) {
-  for (const DirEntry& entry : DirSearch(source + "*", kAllEntriesMask)) {
-    if (entry.IsDotEntry() || entry.IsReparsePoint() || (entry.attributes & FILE_ATTRIBUTE_HIDDEN)) continue;
-    if (entry.IsDirectory() && IsCatalogueFolder(entry.name)) continue;
-    const Tally tally = entry.IsDirectory() ? TallyFolder(JoinPath(source, entry.name) + "\\") : TallyFile(entry);
-    if (tally.plainFiles > 0) whatStayed.OutsideCatalogue(entry.name, tally);
+// Every missing level of a folder below the profile, one after the other.
+void MakeAllLevels(const std::string& profile, std::string_view relative) {
+  for (size_t end = relative.find('\\');; end = relative.find('\\', end + 1)) {
+    const std::string folder = JoinPath(profile, relative.substr(0, end));
+    if (!PathIsDirectory(folder)) (void)MakeDirectory(folder);
+    if (end == std::string_view::npos) return;
   }
 }
+
+// One migration's walk through the catalogue, row after row.
+class CatalogueRun {
+ public:
+  CatalogueRun(const std::string& source, const std::string& destination, TransferView& view,
+               std::int64_t& copiedBytes, std::int64_t countedBytes, const CatalogueOptions& options)
+      : source_(source),
+        destination_(destination),
+        view_(view),
+        options_(options),
+        transfer_(view, copiedBytes, countedBytes, source, options.transfer) {
+    copiedBytes = 0;
+    NoteWhatIsThere();
+  }
+
+  CarriedProfile Run() {
+    for (const CarriedFolder& folder : kCarriedFolders) {
+      if (CarryFolder(folder) && !folder.IsDataFolder()) carried_.conditionalFolders.push_back(folder.path);
+    }
+    CarryFirefoxBookmarks();
+    CopyBrowserFiles(kChrome);
+    CopyBrowserFiles(kEdge);
+    for (const CarriedFolder& folder : kLaterCarriedFolders) {
+      if (CarryFolder(folder)) carried_.conditionalFolders.push_back(folder.path);
+    }
+    CarryStickyNotes();
+    if (!transfer_.SourceGone()) {
+      SaveBookmarkPages(source_, destination_, view_, transfer_.WhatStayed());
+      AccountOutsideCatalogue();
+    }
+    carried_.sourceGone = transfer_.SourceGone();
+    carried_.whatStayed = std::move(transfer_.WhatStayed());
+    return std::move(carried_);
+  }
+
+ private:
+  // What the old profile holds as the migration begins: a folder that is
+  // gone when its turn comes was lost on the way (a drive unplugged, a disk
+  // dying), and is named rather than taken for one the profile never had.
+  void NoteWhatIsThere() {
+    for (std::span<const CarriedFolder> table : kCarriedFolderTables) {
+      for (const CarriedFolder& folder : table) NoteIfThere(folder.path);
+    }
+    for (const char* folder : {kFirefoxFolder, kChrome.folders[3], kEdge.folders[3], kStickyNotesStore}) {
+      NoteIfThere(folder);
+    }
+  }
+  void NoteIfThere(const char* relative) {
+    if (PathIsDirectory(JoinPath(source_, relative))) there_.insert(relative);
+  }
+  bool WasThere(const char* relative) const { return there_.count(relative) != 0; }
+
+  // False, and the folder named when it was there at the start, when the
+  // source can no longer be read there; true when it can go on.
+  bool StillThere(const char* relative) {
+    const std::string folder = JoinPath(source_, relative);
+    if (!WasThere(relative) || (!transfer_.SourceGone() && PathIsDirectory(folder))) return !transfer_.SourceGone();
+    transfer_.ReportUnreadable(folder + "\\");
+    return false;
+  }
+
+  // A folder that is a link, on the old profile's side or the new one's, is
+  // never carried: the move would empty another person's folder, the copy
+  // would pour it into this profile.
+  bool LinkInTheWay(std::string_view relative) {
+    for (const std::string* profile : {&source_, &destination_}) {
+      if (std::optional<LinkOnTheWay> link = FirstLinkOnTheWay(*profile, relative)) {
+        transfer_.ReportLink(link->path, link->attributes);
+        return true;
+      }
+    }
+    return false;
+  }
+
+  bool Applies(const CarriedFolder& folder) const {
+    const std::string path = JoinPath(source_, folder.path);
+    switch (folder.when) {
+      case CarriedFolder::When::Always: return true;
+      case CarriedFolder::When::FileInside: return PathIsFile(JoinPath(path, folder.evidence));
+      case CarriedFolder::When::FolderExists: return PathIsDirectory(path);
+    }
+    return false;
+  }
+
+  // False when the folder's condition did not hold and nothing was carried.
+  bool CarryFolder(const CarriedFolder& folder) {
+    if (!StillThere(folder.path) || !Applies(folder) || LinkInTheWay(folder.path)) return false;
+    const std::string target = JoinPath(destination_, folder.path);
+    if (folder.made == CarriedFolder::Made::OneLevel && !PathIsDirectory(target)) (void)MakeDirectory(target);
+    if (folder.made == CarriedFolder::Made::AllLevels) MakeAllLevels(destination_, folder.path);
+    transfer_.TransferFolder(JoinPath(source_, folder.path) + "\\", target + "\\", WasThere(folder.path));
+    return true;
+  }
+
+  void CarryFirefoxBookmarks() {
+    if (!StillThere(kFirefoxFolder) || !PathIsDirectory(JoinPath(source_, kFirefoxFolder))) return;
+    view_.SetStatus("recovering firefox bookmarks... ");
+    view_.AddLogLine(kFirefoxLogLine);
+    const std::string onTheDesktop = JoinPath(destination_, kFirefoxOnTheDesktop);
+    (void)MakeDirectory(onTheDesktop);
+    std::string backups = FindFirefoxBookmarkBackups(source_);
+    if (!backups.empty()) transfer_.TransferFolder(backups, onTheDesktop + "\\");
+  }
+
+  // Bookmarks and history are copied, whatever the drive, replacing the new
+  // profile's own: a browser started once in the new profile would otherwise
+  // keep its empty ones.
+  void CopyBrowserFiles(const Browser& browser) {
+    const char* profile = browser.folders[3];
+    if (!StillThere(profile) || !PathIsDirectory(JoinPath(source_, profile))) return;
+    view_.SetStatus(browser.status);
+    for (const char* folder : browser.folders) (void)MakeDirectory(JoinPath(destination_, folder));
+    const std::string target = JoinPath(destination_, profile);
+    RemoveUnfinishedCopies(target + "\\");
+    for (const char* file : {"Bookmarks", "History"}) {
+      const std::string from = JoinPath(JoinPath(source_, profile), file);
+      if (!LookAt(from).exists) continue;  // nothing of it to carry
+      Win32Result copied = transfer_.CopyReplacingFile(from, JoinPath(target, file));
+      if (copied) continue;
+      transfer_.WhatStayed().BrowserFileNotCopied(transfer_.RelativeToOldProfile(from), copied.Reason());
+    }
+  }
+
+  // Today's Sticky Notes go into the app's own folder when Windows has made
+  // it for the new user; no folder is made under Packages by us (an app's
+  // folder has permissions that only Windows gives), so otherwise the notes
+  // wait on the desktop. The database is three files that belong together:
+  // where the new profile has its own notes, none of the three is carried.
+  void CarryStickyNotes() {
+    if (!StillThere(kStickyNotesStore)) return;
+    const std::string store = JoinPath(source_, kStickyNotesStore) + "\\";
+    if (!LookAt(store + kStickyNotesFiles[0]).IsFileOfAnyDate() || LinkInTheWay(kStickyNotesStore)) return;
+    if (PathIsDirectory(JoinPath(destination_, kStickyNotesPackage))) {
+      const std::string target = JoinPath(destination_, kStickyNotesStore);
+      if (LookAt(JoinPath(target, kStickyNotesFiles[0])).IsFileOfAnyDate()) {
+        for (const char* file : kStickyNotesFiles) transfer_.StayBehindFile(store, file);
+        return;
+      }
+      if (!PathIsDirectory(target)) (void)MakeDirectory(target);
+      transfer_.TransferFolder(store, target + "\\", true);
+      carried_.conditionalFolders.push_back(kStickyNotesStore);
+      return;
+    }
+    const std::string onTheDesktop = JoinPath(destination_, kStickyNotesOnTheDesktop);
+    if (!PathIsDirectory(onTheDesktop)) (void)MakeDirectory(onTheDesktop);
+    for (const char* file : kStickyNotesFiles) transfer_.TransferFile(store, onTheDesktop + "\\", file);
+    carried_.conditionalFolders.push_back(kStickyNotesOnTheDesktop);
+    transfer_.WhatStayed().Advise("NOTE: Sticky Notes is not set up for " + options_.destinationName +
+                                  " yet: the old notes are on the desktop in StickyNotes. Open Sticky Notes once, "
+                                  "close it, and put the three files into AppData\\Local\\Packages\\"
+                                  "Microsoft.MicrosoftStickyNotes_8wekyb3d8bbwe\\LocalState.");
+  }
+
+  // Names what lies at the top of the old profile that nothing carries: the
+  // folders people make there, OneDrive, files. Hidden entries (the registry
+  // hive, AppData), Windows' own links and folders holding only Windows'
+  // hidden files (desktop.ini) are no one's data.
+  void AccountOutsideCatalogue() {
+    TreeWalk walk(source_);
+    for (TreeWalk::Step step; (step = walk.Next()) != TreeWalk::Step::End;) {
+      if (step != TreeWalk::Step::Entry) continue;
+      walk.SkipChildren();
+      const WalkEntry& entry = walk.Current();
+      if (entry.IsReparsePoint() || (entry.attributes & FILE_ATTRIBUTE_HIDDEN)) continue;
+      if (entry.IsDirectory() && IsCatalogueFolder(entry.name)) continue;
+      const Tally tally = entry.IsDirectory() ? TallyFolder(entry.path + "\\") : TallyFile(entry);
+      if (tally.plainFiles > 0) transfer_.WhatStayed().OutsideCatalogue(entry.name, tally);
+    }
+  }
+
+  const std::string& source_;
+  const std::string& destination_;
+  TransferView& view_;
+  const CatalogueOptions& options_;
+  FolderTransfer transfer_;
+  std::set<std::string> there_;
+  CarriedProfile carried_;
+};
 
 }  // namespace
 
@@ -116,22 +246,34 @@ std::string FindFirefoxBookmarkBackups(const std::string& source) {
   return found;
 }
 
-CarriedProfile MigrateProfileData(const std::string& source, const std::string& destination, TransferView& view,
-                                  std::int64_t& copiedBytes, std::int64_t countedBytes) {
-  copiedBytes = 0;
-  CarriedProfile carried;
-  FolderTransfer transfer(view, copiedBytes, countedBytes, source);
-  for (const CarriedFolder& folder : kCarriedFolders) {
-    if (CarryFolder(folder, source, destination, transfer) && !folder.IsDataFolder()) {
-      carried.appDataFolders.push_back(folder.path);
-    }
+std::optional<LinkOnTheWay> FirstLinkOnTheWay(const std::string& profile, std::string_view relative) {
+  for (size_t end = relative.find('\\');; end = relative.find('\\', end + 1)) {
+    const std::string folder = JoinPath(profile, relative.substr(0, end));
+    const PathFacts facts = LookAt(folder);
+    if (!facts.exists) return std::nullopt;
+    if (facts.attributes & FILE_ATTRIBUTE_REPARSE_POINT) return LinkOnTheWay{folder, facts.attributes};
+    if (end == std::string_view::npos) return std::nullopt;
   }
-  CarryFirefoxBookmarks(source, destination, transfer, view);
-  CopyBrowserFiles(kChrome, source, destination, transfer, view);
-  CopyBrowserFiles(kEdge, source, destination, transfer, view);
-  AccountOutsideCatalogue(source, transfer.WhatStayed());
-  carried.whatStayed = std::move(transfer.WhatStayed());
-  return carried;
+}
+
+std::vector<std::string> FoldersToCount(const std::string& profile) {
+  std::vector<std::string> folders;
+  auto count = [&](std::string_view relative) {
+    if (!FirstLinkOnTheWay(profile, relative)) folders.push_back(JoinPath(profile, relative));
+  };
+  for (std::span<const CarriedFolder> table : kCarriedFolderTables) {
+    for (const CarriedFolder& folder : table) count(folder.path);
+  }
+  if (LookAt(JoinPath(JoinPath(profile, kStickyNotesStore), kStickyNotesFiles[0])).IsFileOfAnyDate()) {
+    count(kStickyNotesStore);
+  }
+  return folders;
+}
+
+CarriedProfile MigrateProfileData(const std::string& source, const std::string& destination, TransferView& view,
+                                  std::int64_t& copiedBytes, std::int64_t countedBytes,
+                                  const CatalogueOptions& options) {
+  return CatalogueRun(source, destination, view, copiedBytes, countedBytes, options).Run();
 }
 
 }  // namespace ferrowin

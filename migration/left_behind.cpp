@@ -1,6 +1,7 @@
 #include "migration/left_behind.h"
 
 #include "platform/text.h"
+#include "platform/tree_walk.h"
 
 namespace ferrowin {
 
@@ -20,17 +21,6 @@ bool IsOneDriveFolder(const std::string& name) {
 
 std::string Files(std::int64_t files, std::int64_t bytes) {
   return std::to_string(files) + " files (" + SizeText(bytes) + ")";
-}
-
-void TallyInto(const std::string& folder, Tally& tally) {
-  for (const DirEntry& entry : DirSearch(folder + "*", kAllEntriesMask)) {
-    if (entry.IsDotEntry()) continue;
-    if (!entry.IsDirectory()) {
-      tally.Add(TallyFile(entry));
-    } else if (!entry.IsReparsePoint()) {
-      TallyInto(folder + entry.name + "\\", tally);
-    }
-  }
 }
 
 }  // namespace
@@ -57,7 +47,10 @@ Tally TallyFile(const DirEntry& file) {
 
 Tally TallyFolder(const std::string& folder) {
   Tally tally;
-  TallyInto(folder, tally);
+  TreeWalk walk(folder);
+  for (TreeWalk::Step step; (step = walk.Next()) != TreeWalk::Step::End;) {
+    if (step == TreeWalk::Step::Entry && !walk.Current().IsDirectory()) tally.Add(TallyFile(walk.Current()));
+  }
   return tally;
 }
 
@@ -94,6 +87,7 @@ std::vector<std::string> LeftBehind::Notes(bool moving) const {
                     " of the files that could not be carried are online-only OneDrive files (" +
                     SizeText(failed_.onlineOnlyBytes) + "); they return when the user signs in to OneDrive.");
   }
+  notes.insert(notes.end(), advice_.begin(), advice_.end());
   return notes;
 }
 

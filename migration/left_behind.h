@@ -35,6 +35,8 @@ Tally TallyFolder(const std::string& folder);
 
 class LeftBehind {
  public:
+  // What did arrive in the new profile, for the log file's summary.
+  void Carried(const Tally& tally) { carried_.Add(tally); }
   // An entry that stayed because the new profile already holds its name.
   void SameName(const std::string& relativePath, const Tally& tally);
   // An entry named in an ERROR line of the transfer.
@@ -42,6 +44,9 @@ class LeftBehind {
   // An entry at the top of the old profile that nothing carries.
   void OutsideCatalogue(const std::string& name, const Tally& tally);
   void BrowserFileNotCopied(const std::string& relativePath, const std::string& reason);
+  // A NOTE line of advice on what the technician still has to do; it ends
+  // the notes.
+  void Advise(const std::string& note) { advice_.push_back(note); }
 
   // The NOTE lines, none when nothing was left behind. `moving` says how
   // the data went: moved within C:, or copied.
@@ -49,10 +54,17 @@ class LeftBehind {
 
   static constexpr size_t kNamesShown = 20;
 
+  const Tally& CarriedTally() const { return carried_; }
+  // Entries that stayed in the old profile: names the new one holds, and
+  // what lies outside the folders the program carries.
+  std::int64_t EntriesLeftBehind() const { return sameNameEntries_ + static_cast<std::int64_t>(outside_.size()); }
+  std::int64_t EntriesFailed() const { return failedEntries_; }
+
  private:
   void AddSameNameNotes(bool moving, std::vector<std::string>& notes) const;
   void AddOutsideNotes(std::vector<std::string>& notes) const;
 
+  Tally carried_;
   Tally sameNames_;
   std::int64_t sameNameEntries_ = 0;
   std::vector<std::string> sameNamesShown_;
@@ -61,6 +73,7 @@ class LeftBehind {
   std::vector<std::string> outside_;
   bool oneDriveOutside_ = false;
   std::vector<std::string> browserNotes_;
+  std::vector<std::string> advice_;
 };
 
 }  // namespace ferrowin

@@ -149,7 +149,7 @@ std::string MigrationLogFile::TryFolder(const std::string& folder, const std::st
   // A log without even its header tells nobody anything.
   if (file_) {
     file_.Reset();
-    DeletePath(path_);
+    (void)DeletePath(path_);
   }
   path_.clear();
   return place + ": " + SystemErrorText(error);

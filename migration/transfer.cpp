@@ -1,115 +1,253 @@
 #include "migration/transfer.h"
 
+#include <optional>
+#include <unordered_map>
+#include <utility>
+
 #include "platform/text.h"
 
 namespace ferrowin {
 
 namespace {
 
+// A file this large is copied on its own, the other workers idle: beside
+// small files it would share the disk with them, and the copy of a large
+// profile is as slow as its largest file.
+constexpr std::int64_t kLargeFile = 64LL * 1024 * 1024;
+
 // Windows recreates desktop.ini in every folder it manages: failing to carry
 // one is not worth a line, nor is the new profile's own standing in its way.
 bool IsDesktopIni(const std::string& name) { return name == "desktop.ini"; }
 
-// A folder that is not there has nothing to carry; one that is there but
-// cannot be read is named, so nothing is left behind unnoticed.
-bool FolderMissing(const DirSearch& search) {
-  DWORD error = search.OpenError();
-  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+// What an entry holds; a link is not followed, so it holds nothing here.
+Tally TallyOf(const WalkEntry& entry) {
+  if (!entry.IsDirectory()) return TallyFile(entry);
+  return entry.IsReparsePoint() ? Tally{} : TallyFolder(entry.path + "\\");
 }
 
-// What an entry holds; a link is not followed, so it holds nothing here.
-Tally TallyOf(const DirEntry& entry, const std::string& path) {
-  if (!entry.IsDirectory()) return TallyFile(entry);
-  return entry.IsReparsePoint() ? Tally{} : TallyFolder(path + "\\");
+std::string WithoutTrailingBackslash(std::string path) {
+  if (path.size() > 3 && path.back() == '\\') path.pop_back();
+  return path;
+}
+
+// Names are looked up as Windows compares them: without regard to case.
+std::wstring NameKey(std::string_view name) {
+  std::wstring wide = Widen(name);
+  LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.data(), static_cast<int>(wide.size()), wide.data(),
+                static_cast<int>(wide.size()), nullptr, nullptr, 0);
+  return wide;
 }
 
 }  // namespace
 
+// A folder of the destination that a copy goes into, and what it held
+// before: listed once, so that each file does not look its name up again
+// (a lookup of a name that is not there reads the whole folder under Wine).
+// A folder the copy made itself holds nothing.
+struct FolderTransfer::CopyTarget {
+  CopyTarget(std::string folderPath, bool made) : folder(std::move(folderPath)), fresh(made) {
+    if (fresh) return;
+    for (const DirEntry& entry : DirSearch(folder + "*", kAllEntriesMask)) {
+      if (entry.IsDotEntry()) continue;
+      // An earlier run that was stopped may have left unfinished copies
+      // here; they go, and the files they stood for are copied whole.
+      if (IsUnfinishedCopy(entry.name, entry.attributes)) {
+        RemoveUnfinishedCopy(folder + entry.name);
+        continue;
+      }
+      held.emplace(NameKey(entry.name), PathFacts{.exists = true,
+                                                  .attributes = entry.attributes,
+                                                  .size = entry.size,
+                                                  .lastWrite = entry.lastWrite});
+    }
+  }
+
+  PathFacts Find(std::string_view name) const {
+    if (fresh) return {};
+    auto found = held.find(NameKey(name));
+    return found == held.end() ? PathFacts{} : found->second;
+  }
+
+  std::string folder;  // ends in a backslash
+  bool fresh;
+  std::unordered_map<std::wstring, PathFacts> held;
+};
+
 bool IsMoveMode(const std::string& source) { return !source.empty() && LowerCase(source.substr(0, 1)) == "c"; }
 
-void FolderTransfer::TransferFolder(const std::string& source, const std::string& destination) {
+FolderTransfer::FolderTransfer(TransferView& view, std::int64_t& copiedBytes, std::int64_t countedBytes,
+                               std::string oldProfile, TransferOptions options)
+    : view_(view),
+      copiedBytes_(copiedBytes),
+      countedBytes_(countedBytes),
+      oldProfile_(std::move(oldProfile)),
+      copier_(*options.extras),
+      copies_(options.copyWorkers, *options.extras, [this](FileCopyJob& job) { Commit(job); }) {}
+
+FolderTransfer::~FolderTransfer() = default;
+
+void FolderTransfer::TransferFolder(const std::string& source, const std::string& destination, bool existed) {
   if (IsMoveMode(source)) {
-    MoveFolderContents(source, destination);
+    MoveFolderContents(source, destination, existed);
   } else {
-    CopyFolderContents(source, destination);
+    CopyFolderContents(source, destination, existed);
   }
 }
 
-void FolderTransfer::MoveFolderContents(const std::string& source, const std::string& destination) {
-  DirSearch search(source + "*", kAllEntriesMask);
-  ReportUnreadable(search, source);
-  for (const DirEntry& entry : search) {
-    if (entry.IsDotEntry()) continue;
-    view_.SetStatus("Recovering: " + entry.name);
-    const std::string path = source + entry.name;
-    const PathFacts target = LookAt(destination + entry.name);
-    // The destination's own entry wins; its twin stays in the old profile.
-    if (target.IsFile() || (target.IsDirectory() && !entry.IsDirectory())) {
-      StayBehind(entry, path, target);
-      continue;
-    }
-    if (target.IsDirectory()) {
-      if (entry.IsReparsePoint()) {
-        ReportLink(entry, source);
-      } else {
-        MoveFolderContents(path + "\\", destination + entry.name + "\\");
-      }
-      continue;
-    }
-    // One rename carries a whole sub-tree; a link moves as the link itself.
-    if (!MoveEntry(path, destination + entry.name) && !IsDesktopIni(entry.name)) {
-      Fail("ERROR: Cound not move " + entry.name, entry, path);
+void FolderTransfer::MoveFolderContents(const std::string& source, const std::string& destination, bool existed) {
+  if (sourceGone_) return;
+  sourceRoot_ = source;
+  std::vector<std::string> targets{destination};
+  TreeWalk walk(source);
+  for (TreeWalk::Step step; !sourceGone_ && (step = walk.Next()) != TreeWalk::Step::End;) {
+    switch (step) {
+      case TreeWalk::Step::Entry: MoveOne(walk, targets); break;
+      case TreeWalk::Step::Unreadable: Unreadable(walk, existed); break;
+      case TreeWalk::Step::Leave: targets.pop_back(); break;
+      case TreeWalk::Step::End: break;
     }
   }
 }
 
-void FolderTransfer::CopyFolderContents(const std::string& source, const std::string& destination) {
-  CopyInto(source, destination, false);
+void FolderTransfer::MoveOne(TreeWalk& walk, std::vector<std::string>& targets) {
+  const WalkEntry& entry = walk.Current();
+  const std::string target = targets.back() + entry.name;
+  if (MoveOne(entry, target)) {
+    targets.push_back(target + "\\");
+  } else {
+    walk.SkipChildren();
+  }
 }
 
-void FolderTransfer::CopyInto(const std::string& source, const std::string& destination, bool fresh) {
-  DirSearch search(source + "*", kAllEntriesMask);
-  ReportUnreadable(search, source);
-  // An earlier run that was stopped may have left unfinished copies here;
-  // they go, and the files they stood for are copied whole below.
-  if (!fresh && search.OpenError() == ERROR_SUCCESS) RemoveUnfinishedCopies(destination);
-  for (const DirEntry& entry : search) {
-    if (entry.IsDotEntry()) continue;
-    view_.SetStatus(std::to_string(Percent()) + "% Recovering: " + entry.name);
-    const std::string target = destination + entry.name;
-    if (!entry.IsDirectory()) {
-      CopyFile(entry, source + entry.name, target, fresh);
-      continue;
+bool FolderTransfer::MoveOne(const WalkEntry& entry, const std::string& target) {
+  view_.SetStatus("Recovering: " + entry.name);
+  const PathFacts there = LookAt(target);
+  // The destination's own entry wins; its twin stays in the old profile.
+  if (there.IsFileOfAnyDate() || (there.IsDirectory() && !entry.IsDirectory())) {
+    StayBehind(entry, there, target);
+    return false;
+  }
+  if (there.IsDirectory()) {
+    if (!entry.IsReparsePoint()) return true;
+    ReportLink(entry.path, entry.attributes);
+    return false;
+  }
+  // One rename carries a whole sub-tree; a link moves as the link itself.
+  if (MoveEntry(entry.path, target)) {
+    whatStayed_.Carried(entry.IsDirectory() && !entry.IsReparsePoint() ? TallyFolder(target + "\\")
+                                                                        : TallyOf(entry));
+    return false;
+  }
+  if (!IsDesktopIni(entry.name)) Fail("ERROR: Cound not move " + entry.name, TallyOf(entry));
+  SourceReachable();
+  return false;
+}
+
+void FolderTransfer::CopyFolderContents(const std::string& source, const std::string& destination, bool existed) {
+  if (sourceGone_) return;
+  sourceRoot_ = source;
+  std::vector<CopyTarget> targets;
+  targets.emplace_back(destination, false);
+  TreeWalk walk(source);
+  for (TreeWalk::Step step; !sourceGone_ && (step = walk.Next()) != TreeWalk::Step::End;) {
+    switch (step) {
+      case TreeWalk::Step::Entry: CopyOne(walk, targets); break;
+      case TreeWalk::Step::Unreadable: Unreadable(walk, existed); break;
+      case TreeWalk::Step::Leave: targets.pop_back(); break;
+      case TreeWalk::Step::End: break;
     }
-    if (entry.IsReparsePoint()) {
-      ReportLink(entry, source);
-    } else if (!fresh && PathIsDirectory(target)) {
-      CopyInto(source + entry.name + "\\", target + "\\", false);
-    } else if (MakeDirectory(target)) {
-      CopyInto(source + entry.name + "\\", target + "\\", true);
+  }
+  // Every file of this folder is in, and said, before anything after it.
+  copies_.Drain();
+}
+
+void FolderTransfer::CopyOne(TreeWalk& walk, std::vector<CopyTarget>& targets) {
+  const WalkEntry& entry = walk.Current();
+  const CopyTarget& into = targets.back();
+  const std::string target = into.folder + entry.name;
+  copies_.CommitFinished();  // so the percentage shown is as fresh as it can be
+  view_.SetStatus(std::to_string(Percent()) + "% Recovering: " + entry.name);
+  if (!entry.IsDirectory()) {
+    FileCopyJob job{.entry = entry, .source = entry.path, .target = target, .existing = into.Find(entry.name)};
+    if (entry.size >= kLargeFile) {
+      copies_.RunAlone(std::move(job));
     } else {
-      Fail("ERROR: Cound not create new folder " + target, entry, source + entry.name);
+      copies_.Add(std::move(job));
     }
+    return;
+  }
+  if (entry.IsReparsePoint()) {
+    ReportLink(entry.path, entry.attributes);  // the walk never enters a link
+    return;
+  }
+  // Folders are made before their files are handed out.
+  if (into.Find(entry.name).IsDirectory()) {
+    targets.emplace_back(target + "\\", false);
+  } else if (MakeDirectory(target)) {
+    targets.emplace_back(target + "\\", true);
+  } else {
+    walk.SkipChildren();
+    Fail("ERROR: Cound not create new folder " + target, TallyOf(entry));
   }
 }
 
-void FolderTransfer::CopyFile(const DirEntry& file, const std::string& source, const std::string& target,
-                              bool fresh) {
-  copiedBytes_ += file.size;
-  // A folder this copy made holds nothing yet: no need to look for the name.
-  if (!fresh) {
-    const PathFacts existing = LookAt(target);
-    if (existing.IsFile()) {
-      StayBehind(file, source, existing);
-      return;
-    }
-  }
-  if (!copier_.CopyNew(source, target) && !IsDesktopIni(file.name)) {
-    Fail("ERROR: Cound not copy " + file.name, file, source);
+void FolderTransfer::Commit(FileCopyJob& job) {
+  // Files handed out before the source was found gone are not spoken of:
+  // a copy of one file at a time would never have tried them.
+  if (sourceGone_) return;
+  copiedBytes_ += job.entry.size;
+  switch (job.outcome) {
+    case FileCopyJob::Outcome::Copied:
+    case FileCopyJob::Outcome::AlreadyThere: whatStayed_.Carried(TallyFile(job.entry)); break;
+    case FileCopyJob::Outcome::SameName:
+      if (!IsDesktopIni(job.entry.name)) whatStayed_.SameName(RelativeToOldProfile(job.source), TallyFile(job.entry));
+      break;
+    case FileCopyJob::Outcome::Failed:
+      if (!IsDesktopIni(job.entry.name)) {
+        Log("ERROR: Cound not copy " + job.entry.name);
+        whatStayed_.Failed(TallyFile(job.entry));
+      }
+      SourceReachable();
+      break;
   }
 }
 
-bool FolderTransfer::CopyReplacingFile(const std::string& source, const std::string& destination) {
+namespace {
+
+// One entry of a folder, as a walk of it would find it.
+std::optional<WalkEntry> FindEntry(const std::string& folder, const std::string& name) {
+  for (const DirEntry& entry : DirSearch(folder + name, kAllEntriesMask)) {
+    WalkEntry found;
+    static_cast<DirEntry&>(found) = entry;
+    found.path = folder + entry.name;
+    return found;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+void FolderTransfer::TransferFile(const std::string& sourceFolder, const std::string& destinationFolder,
+                                  const std::string& name) {
+  if (sourceGone_) return;
+  const std::optional<WalkEntry> entry = FindEntry(sourceFolder, name);
+  if (!entry || entry->IsDirectory()) return;
+  const std::string target = destinationFolder + name;
+  if (IsMoveMode(sourceFolder)) {
+    (void)MoveOne(*entry, target);
+    return;
+  }
+  RemoveUnfinishedCopies(destinationFolder);
+  view_.SetStatus(std::to_string(Percent()) + "% Recovering: " + name);
+  copies_.RunAlone({.entry = *entry, .source = entry->path, .target = target, .existing = LookAt(target)});
+}
+
+void FolderTransfer::StayBehindFile(const std::string& sourceFolder, const std::string& name) {
+  const std::optional<WalkEntry> entry = FindEntry(sourceFolder, name);
+  if (entry && !entry->IsDirectory()) whatStayed_.SameName(RelativeToOldProfile(entry->path), TallyFile(*entry));
+}
+
+Win32Result FolderTransfer::CopyReplacingFile(const std::string& source, const std::string& destination) {
   return copier_.CopyReplacing(source, destination);
 }
 
@@ -118,34 +256,68 @@ std::string FolderTransfer::RelativeToOldProfile(const std::string& path) const 
   return path.substr(oldProfile_.size());
 }
 
-void FolderTransfer::ReportUnreadable(const DirSearch& search, const std::string& folder) {
-  if (search.OpenError() == ERROR_SUCCESS || FolderMissing(search)) return;
+// A folder that is not there has nothing to carry, unless it was there when
+// the migration began; one that is there but cannot be read is named, so
+// nothing is left behind unnoticed.
+void FolderTransfer::Unreadable(const TreeWalk& walk, bool rootExisted) {
+  if (walk.Depth() == 0 && TreeWalk::IsMissing(walk.Error()) && !rootExisted) return;
+  const std::string folder = walk.Current().path;
+  InOrder([this, folder] {
+    if (sourceGone_) return;
+    ReportUnreadable(folder);
+  });
+}
+
+void FolderTransfer::ReportUnreadable(const std::string& folder) {
   Log("ERROR: Could not read the folder " + folder);
   whatStayed_.Failed({});
+  SourceReachable();
 }
 
 // A link is never followed: it may lead out of the profile, into another
 // person's, or back into its own parent (an endless tree). Windows' own
 // compatibility links are hidden and system, and Windows makes them again in
 // every new profile; any other is named.
-void FolderTransfer::ReportLink(const DirEntry& link, const std::string& folder) {
-  if (link.IsHiddenSystem()) return;
-  Log("ERROR: Did not follow the link " + folder + link.name);
-  whatStayed_.Failed({});
+void FolderTransfer::ReportLink(const std::string& path, DWORD attributes) {
+  const DWORD hiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  if ((attributes & hiddenSystem) == hiddenSystem) return;
+  InOrder([this, path] {
+    if (sourceGone_) return;
+    Log("ERROR: Did not follow the link " + path);
+    whatStayed_.Failed({});
+  });
 }
 
-void FolderTransfer::StayBehind(const DirEntry& entry, const std::string& path, const PathFacts& target) {
+bool FolderTransfer::SourceReachable() {
+  if (sourceGone_) return false;
+  const std::string& source = oldProfile_.empty() ? sourceRoot_ : oldProfile_;
+  if (source.empty() || PathIsDirectory(source)) return true;
+  sourceGone_ = true;
+  Log("ERROR: The source " + WithoutTrailingBackslash(source) +
+      " can no longer be reached; nothing after this point was carried.");
+  return false;
+}
+
+void FolderTransfer::StayBehind(const WalkEntry& entry, const PathFacts& there, const std::string& target) {
   if (IsDesktopIni(entry.name)) return;
   // The same file on both sides (a rerun finds what an earlier one copied)
-  // is carried.
-  if (!entry.IsDirectory() && target.IsFile() && target.SameFileAs(entry)) return;
-  const std::string shown = RelativeToOldProfile(path) + (entry.IsDirectory() ? "\\" : "");
-  whatStayed_.SameName(shown, TallyOf(entry, path));
+  // is carried; only the bytes tell.
+  bool same = false;
+  if (!entry.IsDirectory() && there.IsFileOfAnyDate() && there.SameSizeAndTimeAs(entry) &&
+      SameContent(entry.path, target, same) && same) {
+    whatStayed_.Carried(TallyFile(entry));
+    return;
+  }
+  const std::string shown = RelativeToOldProfile(entry.path) + (entry.IsDirectory() ? "\\" : "");
+  whatStayed_.SameName(shown, TallyOf(entry));
 }
 
-void FolderTransfer::Fail(const std::string& line, const DirEntry& entry, const std::string& path) {
-  Log(line);
-  whatStayed_.Failed(TallyOf(entry, path));
+void FolderTransfer::Fail(const std::string& line, const Tally& tally) {
+  InOrder([this, line, tally] {
+    if (sourceGone_) return;
+    Log(line);
+    whatStayed_.Failed(tally);
+  });
 }
 
 std::int64_t FolderTransfer::Percent() const {

@@ -1,17 +1,19 @@
 // Carrying the contents of one folder into another. From drive C entries are
 // moved (renamed, whole sub-trees at once); from any other drive they are
-// copied file by file with a percentage. Nothing at the destination is ever
-// overwritten, and whatever cannot be carried becomes a line in the log and
-// is accounted for in what stayed behind.
+// copied file by file with a percentage, several files at a time. Nothing at
+// the destination is ever overwritten, and whatever cannot be carried
+// becomes a line in the log and is accounted for in what stayed behind.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <utility>
 
 #include "migration/left_behind.h"
+#include "migration/parallel_copy.h"
 #include "platform/file_copy.h"
 #include "platform/files.h"
+#include "platform/tree_walk.h"
 
 namespace ferrowin {
 
@@ -29,47 +31,84 @@ class TransferView {
 // Drive C means move mode: the first character of the source, any case.
 bool IsMoveMode(const std::string& source);
 
+struct TransferOptions {
+  // Files copied at the same time; one copies them one after the other.
+  int copyWorkers = 1;
+  const FileExtras* extras = &SystemFileExtras();
+};
+
 class FolderTransfer {
  public:
   // `copiedBytes` grows by the size of every file the copy passes;
   // `countedBytes` (a hundredth of the counted total) divides it for the
   // percentage. What stayed behind is named relative to `oldProfile` (a
-  // folder ending in a backslash) when it lies inside it.
+  // folder ending in a backslash) when it lies inside it; once the old
+  // profile can no longer be reached, nothing more is carried.
   FolderTransfer(TransferView& view, std::int64_t& copiedBytes, std::int64_t countedBytes,
-                 std::string oldProfile = {})
-      : view_(view), copiedBytes_(copiedBytes), countedBytes_(countedBytes), oldProfile_(std::move(oldProfile)) {}
+                 std::string oldProfile = {}, TransferOptions options = {});
+  ~FolderTransfer();
+  FolderTransfer(const FolderTransfer&) = delete;
+  FolderTransfer& operator=(const FolderTransfer&) = delete;
 
-  // Both folders end in a backslash.
-  void TransferFolder(const std::string& source, const std::string& destination);
-  void MoveFolderContents(const std::string& source, const std::string& destination);
-  void CopyFolderContents(const std::string& source, const std::string& destination);
+  // Both folders end in a backslash. `existed`: the source folder was there
+  // when the migration began, so not finding it now is a loss to name, not
+  // a folder the profile never had.
+  void TransferFolder(const std::string& source, const std::string& destination, bool existed = false);
+  void MoveFolderContents(const std::string& source, const std::string& destination, bool existed = false);
+  void CopyFolderContents(const std::string& source, const std::string& destination, bool existed = false);
+
+  // Carries one file of `sourceFolder` into `destinationFolder` (both ending
+  // in a backslash) by the rules of a folder's files; nothing when it is not there.
+  void TransferFile(const std::string& sourceFolder, const std::string& destinationFolder, const std::string& name);
+  // Names one file of `sourceFolder` as kept out by the destination's own.
+  void StayBehindFile(const std::string& sourceFolder, const std::string& name);
 
   // The browser files, which replace the destination's own; copied whole
-  // like any other file. False when the copy failed (GetLastError says why).
-  bool CopyReplacingFile(const std::string& source, const std::string& destination);
+  // like any other file.
+  Win32Result CopyReplacingFile(const std::string& source, const std::string& destination);
+
+  // A folder of the profile that is a link, named and never entered.
+  // Windows' own compatibility links (hidden and system) pass in silence.
+  void ReportLink(const std::string& path, DWORD attributes);
+  // A folder that could not be read (ending in a backslash).
+  void ReportUnreadable(const std::string& folder);
+
+  // False once the old profile can no longer be reached (a drive unplugged,
+  // a disk that died), which is said once in the log.
+  bool SourceReachable();
+  bool SourceGone() const { return sourceGone_; }
 
   LeftBehind& WhatStayed() { return whatStayed_; }
   // A path as the notes name it: relative to the old profile.
   std::string RelativeToOldProfile(const std::string& path) const;
 
  private:
-  // `fresh`: the destination was made by this copy, so it holds nothing yet.
-  void CopyInto(const std::string& source, const std::string& destination, bool fresh);
-  void CopyFile(const DirEntry& file, const std::string& source, const std::string& target, bool fresh);
+  struct CopyTarget;
+
+  void MoveOne(TreeWalk& walk, std::vector<std::string>& targets);
+  // False when the entry stays where it is (or failed); true when it is a
+  // folder that the destination has too, to be gone into.
+  bool MoveOne(const WalkEntry& entry, const std::string& target);
+  void CopyOne(TreeWalk& walk, std::vector<CopyTarget>& targets);
+  void Commit(FileCopyJob& job);
+  void Unreadable(const TreeWalk& walk, bool rootExisted);
+  // Runs in the order of the copy: after the files handed out before it.
+  void InOrder(std::function<void()> event) { copies_.AddEvent(std::move(event)); }
   void Log(const std::string& line) { view_.AddLogLine(line); }
-  void ReportUnreadable(const DirSearch& search, const std::string& folder);
-  void ReportLink(const DirEntry& link, const std::string& folder);
   // An entry the destination's own entry of the same name keeps out.
-  void StayBehind(const DirEntry& entry, const std::string& path, const PathFacts& target);
-  void Fail(const std::string& line, const DirEntry& entry, const std::string& path);
+  void StayBehind(const WalkEntry& entry, const PathFacts& there, const std::string& target);
+  void Fail(const std::string& line, const Tally& tally);
   std::int64_t Percent() const;
 
   TransferView& view_;
   std::int64_t& copiedBytes_;
   const std::int64_t countedBytes_;
   const std::string oldProfile_;
-  WholeFileCopier copier_;
+  std::string sourceRoot_;  // the folder being carried, when there is no old profile to watch
+  bool sourceGone_ = false;
   LeftBehind whatStayed_;
+  WholeFileCopier copier_;
+  ParallelCopy copies_;
 };
 
 }  // namespace ferrowin

@@ -1,5 +1,7 @@
 #include "platform/files.h"
 
+#include <winioctl.h>
+
 #include "platform/text.h"
 
 namespace ferrowin {
@@ -45,6 +47,7 @@ bool DirSearch::Advance() {
     Take(data);
     return true;
   }
+  if (handle_ && GetLastError() != ERROR_NO_MORE_FILES) stopError_ = GetLastError();
   handle_.Reset();
   return false;
 }
@@ -82,7 +85,7 @@ bool PathFacts::IsFile() const {
   return time.wYear >= 1980 && time.wYear <= 2107;
 }
 
-bool PathFacts::SameFileAs(const DirEntry& entry) const {
+bool PathFacts::SameSizeAndTimeAs(const DirEntry& entry) const {
   return exists && size == entry.size && CompareFileTime(&lastWrite, &entry.lastWrite) == 0;
 }
 
@@ -97,17 +100,82 @@ bool PathExists(std::string_view path) {
   return GetFileAttributesW(Win32Path(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool MakeDirectory(std::string_view path) { return CreateDirectoryW(Win32Path(path).c_str(), nullptr) != 0; }
-
-bool MoveEntry(std::string_view from, std::string_view to) {
-  return MoveFileExW(Win32Path(from).c_str(), Win32Path(to).c_str(), 0) != 0;
+Win32Result MakeDirectory(std::string_view path) {
+  return Win32Result::Of(CreateDirectoryW(Win32Path(path).c_str(), nullptr));
 }
 
-bool CopyReplacingFile(std::string_view from, std::string_view to) {
-  return CopyFileW(Win32Path(from).c_str(), Win32Path(to).c_str(), FALSE) != 0;
+Win32Result MoveEntry(std::string_view from, std::string_view to) {
+  return Win32Result::Of(MoveFileExW(Win32Path(from).c_str(), Win32Path(to).c_str(), 0));
 }
 
-bool DeletePath(std::string_view path) { return DeleteFileW(Win32Path(path).c_str()) != 0; }
+Win32Result CopyReplacingFile(std::string_view from, std::string_view to) {
+  return Win32Result::Of(CopyFileW(Win32Path(from).c_str(), Win32Path(to).c_str(), FALSE));
+}
+
+Win32Result DeletePath(std::string_view path) { return Win32Result::Of(DeleteFileW(Win32Path(path).c_str())); }
+
+namespace {
+
+UniqueFileHandle OpenForReading(std::string_view path) {
+  return UniqueFileHandle(CreateFileW(Win32Path(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+}
+
+// Reads until the buffer is full or the file ends.
+Win32Result ReadFull(HANDLE file, char* buffer, DWORD size, DWORD& got) {
+  got = 0;
+  while (got < size) {
+    DWORD read = 0;
+    if (!ReadFile(file, buffer + got, size - got, &read, nullptr)) return Win32Result::LastError();
+    if (read == 0) break;
+    got += read;
+  }
+  return {};
+}
+
+}  // namespace
+
+Win32Result SameContent(std::string_view a, std::string_view b, bool& same) {
+  UniqueFileHandle first = OpenForReading(a);
+  if (!first) return Win32Result::LastError();
+  UniqueFileHandle second = OpenForReading(b);
+  if (!second) return Win32Result::LastError();
+  constexpr DWORD kChunk = 256 * 1024;
+  std::string left(kChunk, '\0'), right(kChunk, '\0');
+  for (;;) {
+    DWORD gotLeft = 0, gotRight = 0;
+    if (Win32Result result = ReadFull(first.Get(), left.data(), kChunk, gotLeft); !result) return result;
+    if (Win32Result result = ReadFull(second.Get(), right.data(), kChunk, gotRight); !result) return result;
+    if (gotLeft != gotRight || left.compare(0, gotLeft, right, 0, gotRight) != 0) {
+      same = false;
+      return {};
+    }
+    if (gotLeft < kChunk) {
+      same = true;
+      return {};
+    }
+  }
+}
+
+std::optional<bool> DriveIncursSeekPenalty(std::string_view path) {
+  if (path.size() < 2 || path[1] != ':') return std::nullopt;
+  const std::wstring volume = L"\\\\.\\" + Widen(path.substr(0, 2));
+  // No access asked: the question needs none, and so no administrator.
+  UniqueFileHandle drive(
+      CreateFileW(volume.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!drive) return std::nullopt;
+  STORAGE_PROPERTY_QUERY query{};
+  query.PropertyId = StorageDeviceSeekPenaltyProperty;
+  query.QueryType = PropertyStandardQuery;
+  DEVICE_SEEK_PENALTY_DESCRIPTOR answer{};
+  DWORD got = 0;
+  if (!DeviceIoControl(drive.Get(), IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof query, &answer, sizeof answer, &got,
+                       nullptr) ||
+      got < sizeof answer) {
+    return std::nullopt;
+  }
+  return answer.IncursSeekPenalty != FALSE;
+}
 
 std::string SystemFolder() {
   wchar_t folder[MAX_PATH + 1] = {};
@@ -116,38 +184,42 @@ std::string SystemFolder() {
   return Narrow(std::wstring_view(folder, length));
 }
 
-bool ReadFileBytes(std::string_view path, std::string& bytes) {
-  UniqueFileHandle file(CreateFileW(Win32Path(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
+Win32Result ReadFileBytes(std::string_view path, std::string& bytes, std::int64_t limit) {
+  UniqueFileHandle file = OpenForReading(path);
+  if (!file) return Win32Result::LastError();
   bytes.clear();
   char buffer[64 * 1024];
-  DWORD read = 0;
-  while (ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
-  return true;
+  for (;;) {
+    DWORD read = 0;
+    if (!ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr)) return Win32Result::LastError();
+    if (read == 0) return {};
+    if (static_cast<std::int64_t>(bytes.size() + read) > limit) return Win32Result(ERROR_FILE_TOO_LARGE);
+    bytes.append(buffer, read);
+  }
 }
 
-bool WriteFileBytes(std::string_view path, std::string_view bytes) {
+Win32Result WriteFileBytes(std::string_view path, std::string_view bytes) {
   UniqueFileHandle file(CreateFileW(Win32Path(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
+  if (!file) return Win32Result::LastError();
   DWORD written = 0;
-  return WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-         written == bytes.size();
+  if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+    return Win32Result::LastError();
+  }
+  return Win32Result(written == bytes.size() ? ERROR_SUCCESS : ERROR_WRITE_FAULT);
 }
 
-bool WriteNewFile(std::string_view path, std::string_view bytes) {
+Win32Result WriteNewFile(std::string_view path, std::string_view bytes) {
   UniqueFileHandle file(CreateFileW(Win32Path(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
+  if (!file) return Win32Result::LastError();
   DWORD written = 0;
   const bool wrote = WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  if (wrote && written == bytes.size()) return true;
-  const DWORD error = wrote ? ERROR_DISK_FULL : GetLastError();  // a short write: the disk is full
+  if (wrote && written == bytes.size()) return {};
+  const Win32Result failed = wrote ? Win32Result(ERROR_DISK_FULL) : Win32Result::LastError();  // short: disk full
   file.Reset();
-  DeletePath(path);
-  SetLastError(error);
-  return false;
+  (void)DeletePath(path);
+  return failed;
 }
 
 }  // namespace ferrowin

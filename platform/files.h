@@ -6,10 +6,13 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "platform/handles.h"
+#include "platform/win32_result.h"
 
 namespace ferrowin {
 
@@ -44,6 +47,9 @@ class DirSearch {
   // ERROR_SUCCESS when the search found an entry; otherwise why it found
   // none (ERROR_FILE_NOT_FOUND / ERROR_PATH_NOT_FOUND for a missing folder).
   DWORD OpenError() const { return openError_; }
+  // Once the entries have run out: ERROR_SUCCESS when the listing came to
+  // its end, otherwise why it broke off (the drive went away, say).
+  DWORD StopError() const { return stopError_; }
 
   class Iterator {
    public:
@@ -74,6 +80,7 @@ class DirSearch {
   UniqueFindHandle handle_;
   DWORD excluded_ = 0;
   DWORD openError_ = ERROR_SUCCESS;
+  DWORD stopError_ = ERROR_SUCCESS;
   DirEntry current_;
 };
 
@@ -99,9 +106,12 @@ struct PathFacts {
   // An existing entry that is not a directory and whose last-write time, in
   // local time, lies within 1980 to 2107; other entries count as absent.
   bool IsFile() const;
-  // The same size and last-write time as the entry: the same file, as far
-  // as anyone can tell without reading both.
-  bool SameFileAs(const DirEntry& entry) const;
+  // An existing entry that is not a directory, whatever its date: what
+  // stands in the way of a file of the same name.
+  bool IsFileOfAnyDate() const { return exists && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0; }
+  // The same size and last-write time as the entry: maybe the same file;
+  // only reading both tells (SameContent).
+  bool SameSizeAndTimeAs(const DirEntry& entry) const;
 };
 
 PathFacts LookAt(std::string_view path);
@@ -112,25 +122,37 @@ bool PathIsDirectory(std::string_view path);
 bool PathExists(std::string_view path);
 
 // Creates one level; the parent must exist.
-bool MakeDirectory(std::string_view path);
+Win32Result MakeDirectory(std::string_view path);
 
 // One rename; on one volume it carries a whole directory tree at once.
-bool MoveEntry(std::string_view from, std::string_view to);
+Win32Result MoveEntry(std::string_view from, std::string_view to);
 
 // Copies a file, replacing the target.
-bool CopyReplacingFile(std::string_view from, std::string_view to);
+Win32Result CopyReplacingFile(std::string_view from, std::string_view to);
 
-bool DeletePath(std::string_view path);
+Win32Result DeletePath(std::string_view path);
+
+// Whether two files hold the same bytes; `same` is set only on success.
+Win32Result SameContent(std::string_view a, std::string_view b, bool& same);
+
+// Where Windows keeps the profiles of this machine's accounts.
+inline constexpr const char* kUsersFolder = "c:\\users";
+
+// Whether the drive of an absolute path pays for seeking, as a spinning disk
+// does; nullopt when the drive does not say.
+std::optional<bool> DriveIncursSeekPenalty(std::string_view path);
 
 // The system folder (GetSystemDirectoryW), where Windows keeps its console
 // tools; without a trailing backslash.
 std::string SystemFolder();
 
-// Whole-file reads and writes of raw bytes.
-bool ReadFileBytes(std::string_view path, std::string& bytes);
-bool WriteFileBytes(std::string_view path, std::string_view bytes);
+// Whole-file reads and writes of raw bytes. A read stops with
+// ERROR_FILE_TOO_LARGE rather than take more than `limit` bytes.
+Win32Result ReadFileBytes(std::string_view path, std::string& bytes,
+                          std::int64_t limit = std::numeric_limits<std::int64_t>::max());
+Win32Result WriteFileBytes(std::string_view path, std::string_view bytes);
 // Writes a file that must not exist yet: a name taken meanwhile fails with
 // ERROR_FILE_EXISTS instead of being replaced. A failed write leaves no file.
-bool WriteNewFile(std::string_view path, std::string_view bytes);
+Win32Result WriteNewFile(std::string_view path, std::string_view bytes);
 
 }  // namespace ferrowin

@@ -97,7 +97,16 @@ struct MemoryDcTraits {
   static void Close(Handle h) { ::DeleteDC(h); }
 };
 
+// LocalAlloc, and what the system allocates for its caller to free with
+// LocalFree (FormatMessage's buffer, CommandLineToArgvW's list, a SID's text).
+struct LocalMemoryTraits {
+  using Handle = HLOCAL;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::LocalFree(h); }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
+using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;
 using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;

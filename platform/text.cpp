@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/handles.h"
+
 namespace ferrowin {
 
 namespace {
@@ -15,14 +17,13 @@ bool RefusedInFileNames(char c) {
   return static_cast<unsigned char>(c) < 32 || std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos;
 }
 
-// CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices whatever follows a dot.
+}  // namespace
+
 bool IsDeviceName(std::string_view name) {
   const std::string base = UpperCase(name.substr(0, name.find('.')));
   if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") return true;
   return base.size() == 4 && (StartsWith(base, "COM") || StartsWith(base, "LPT")) && base[3] >= '1' && base[3] <= '9';
 }
-
-}  // namespace
 
 std::string LowerCase(std::string_view text) {
   std::string result(text);
@@ -84,8 +85,8 @@ std::string SystemErrorText(DWORD error) {
   DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                     FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
                                 nullptr, error, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+  const UniqueLocalMemory owned(buffer);
   std::string text = length ? Trim(Narrow(std::wstring_view(buffer, length))) : std::string();
-  LocalFree(buffer);
   return text.empty() ? "error " + std::to_string(error) : text;
 }
 

@@ -42,6 +42,10 @@ std::string SystemErrorText(DWORD error);
 // Never empty.
 std::string SafeFileName(std::string_view name);
 
+// CON, PRN, AUX, NUL, COM1 to COM9 and LPT1 to LPT9, in any case, alone or
+// followed by a full stop and anything: names Windows keeps for devices.
+bool IsDeviceName(std::string_view name);
+
 bool Contains(std::string_view text, std::string_view part);
 bool StartsWith(std::string_view text, std::string_view prefix);
 

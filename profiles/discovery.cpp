@@ -6,7 +6,7 @@
 namespace ferrowin {
 
 std::vector<std::string> UsersRoots() {
-  std::vector<std::string> roots = {"c:\\users", "c:\\windows.old\\users"};
+  std::vector<std::string> roots = {kUsersFolder, "c:\\windows.old\\users"};
   for (int i = 0; i <= 9; ++i) roots.push_back("c:\\windows.old.00" + std::to_string(i) + "\\users");
   for (char letter = 'd'; letter <= 'z'; ++letter) roots.push_back(std::string(1, letter) + ":\\users");
   return roots;
@@ -37,7 +37,7 @@ ProfileLists DiscoverProfiles() {
 
 std::string ProfileFolder(const std::string& entry) {
   if (entry.size() >= 2 && entry[1] == ':') return entry;
-  return JoinPath("c:\\users", entry);
+  return JoinPath(kUsersFolder, entry);
 }
 
 }  // namespace ferrowin

@@ -2,7 +2,7 @@
 
 #include "platform/files.h"
 #include "platform/text.h"
-#include "profiles/carried_folders.h"
+#include "platform/tree_walk.h"
 
 namespace ferrowin {
 
@@ -21,30 +21,27 @@ std::string FileCountWithSizeText(std::int32_t files, std::int64_t bytes) {
 }
 
 void FileCounter::CountFiles(const std::string& folder) {
-  for (const DirEntry& entry : DirSearch(folder + "*", kAllEntriesMask)) {
-    if (!entry.IsDotEntry()) {
-      if (entry.IsDirectory()) {
-        if (!entry.IsReparsePoint()) CountFiles(folder + entry.name + "\\");
-      } else {
-        ++totals_.files;
-        totals_.bytes += entry.size;
-        if (totals_.files % 10 == 0 && onTenthFile_) onTenthFile_(totals_.files);
-      }
-    }
-    if (!keepCounting_) break;
+  TreeWalk walk(folder);
+  for (TreeWalk::Step step; keepCounting_ && (step = walk.Next()) != TreeWalk::Step::End;) {
+    const WalkEntry& entry = walk.Current();
+    if (step != TreeWalk::Step::Entry || entry.IsDirectory()) continue;
+    ++totals_.files;
+    totals_.bytes += entry.size;
+    if (totals_.files % 10 == 0 && onTenthFile_) onTenthFile_(totals_.files);
   }
 }
 
-void FileCounter::CountProfile(const std::string& profileFolder) {
-  for (const CarriedFolder& folder : kCarriedFolders) {
+void FileCounter::CountFolders(const std::vector<std::string>& folders) {
+  for (const std::string& folder : folders) {
     if (!keepCounting_) break;
-    CountFiles(JoinPath(profileFolder, folder.path) + "\\");
+    CountFiles(folder + "\\");
   }
 }
 
-void BackgroundCount::Start(const std::string& profileFolder, std::uint32_t serial) {
+void BackgroundCount::Start(std::vector<std::string> folders, std::uint32_t serial) {
   totals_ = {};
-  thread_ = std::thread([this, profileFolder, serial] {
+  failure_.clear();
+  thread_ = std::thread([this, folders = std::move(folders), serial] {
     DWORD lastReport = GetTickCount() - kProgressIntervalMs;
     FileCounter counter(keepCounting_, [&](std::int32_t files) {
       DWORD now = GetTickCount();
@@ -52,7 +49,12 @@ void BackgroundCount::Start(const std::string& profileFolder, std::uint32_t seri
       lastReport = now;
       view_.CountProgress(serial, files);
     });
-    counter.CountProfile(profileFolder);
+    // Whatever happens, the window hears that the count ended, and why.
+    try {
+      counter.CountFolders(folders);
+    } catch (const std::exception& error) {
+      failure_ = error.what();
+    }
     totals_ = counter.Totals();
     view_.CountEnded(serial);
   });

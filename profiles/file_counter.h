@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace ferrowin {
 
@@ -36,8 +37,9 @@ class FileCounter {
   // they lead out of the profile, some back into their own parent.
   void CountFiles(const std::string& folder);
 
-  // The folders a migration of the profile would carry.
-  void CountProfile(const std::string& profileFolder);
+  // Counts each folder (without a trailing backslash) in turn: the folders a
+  // migration of a profile would carry.
+  void CountFolders(const std::vector<std::string>& folders);
 
   const FileTotals& Totals() const { return totals_; }
 
@@ -68,9 +70,9 @@ class BackgroundCount {
   BackgroundCount(const BackgroundCount&) = delete;
   BackgroundCount& operator=(const BackgroundCount&) = delete;
 
-  // Starts counting a profile folder. A count still running must have been
-  // stopped first.
-  void Start(const std::string& profileFolder, std::uint32_t serial);
+  // Starts counting the folders of a profile. A count still running must
+  // have been stopped first.
+  void Start(std::vector<std::string> folders, std::uint32_t serial);
 
   // Tells a running count to stop and waits until its thread has ended.
   void Stop();
@@ -78,12 +80,16 @@ class BackgroundCount {
   // After the done message: waits for the thread's last instructions and
   // hands over the totals.
   FileTotals Finish();
+  // After Finish: why the count broke off (it could not go on: no memory,
+  // say), or empty when it ran to its end or was stopped.
+  const std::string& Failure() const { return failure_; }
 
  private:
   std::atomic<bool>& keepCounting_;
   CountView& view_;
   std::thread thread_;
   FileTotals totals_;
+  std::string failure_;
 };
 
 }  // namespace ferrowin

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 
 #include "app/Unit2.h"
 #include "console/destination_name.h"
@@ -202,7 +204,7 @@ TEST_F(Driver, CopiesFromASecondDriveIntoPublicAfterTheCount) {
   EXPECT_EQ(test::ReadWholeFile("c:\\users\\Public\\Documents\\taxes.xls"), std::string(400, 't'));
   EXPECT_EQ(test::ReadWholeFile("c:\\users\\Public\\Pictures\\dog.jpg"), std::string(600, 'd'));
   EXPECT_TRUE(PathIsFile(d + "users\\Dan\\Documents\\taxes.xls"));
-  EXPECT_EQ(form.memoRecovery.Lines(), Report("d:\\users\\Dan\\", "Public"));
+  EXPECT_EQ(test::WithoutLogFileNote(form.memoRecovery.Lines()), Report("d:\\users\\Dan\\", "Public"));
 }
 
 TEST_F(Driver, MovesWithinCAndStopsTheCounter) {
@@ -236,7 +238,7 @@ TEST_F(Driver, BackAndNextDuringAMigrationReturnToItInsteadOfStartingAnother) {
   test::PostClick(form.cmdNext6);
   ASSERT_TRUE(Click(form.cmdNext6));
   EXPECT_EQ(form.PageControl1.ActivePage(), &form.tsMagic6);
-  EXPECT_EQ(form.memoRecovery.Lines(), Report("d:\\users\\Dan\\", "Public"));
+  EXPECT_EQ(test::WithoutLogFileNote(form.memoRecovery.Lines()), Report("d:\\users\\Dan\\", "Public"));
 }
 
 TEST_F(Driver, ClosingDuringTheTransferLetsTheMigrationFinishFirst) {
@@ -253,7 +255,139 @@ TEST_F(Driver, ClosingDuringTheTransferLetsTheMigrationFinishFirst) {
   EXPECT_EQ(test::ReadWholeFile("c:\\users\\Public\\Documents\\a.txt"), "a");
   EXPECT_EQ(test::ReadWholeFile("c:\\users\\Public\\Pictures\\b.jpg"), "b");
   EXPECT_EQ(form.lblMagic5.Text(), "DONE");
-  EXPECT_EQ(form.memoRecovery.Lines(), Report("c:\\users\\Alice\\", "Public"));
+  // The close is said at once, with where the log is kept.
+  std::vector<std::string> lines = test::WithoutLogFileNote(form.memoRecovery.Lines());
+  ASSERT_FALSE(lines.empty());
+  EXPECT_TRUE(StartsWith(lines.front(), "NOTE: The program will end when the transfer is complete; this log is saved as "))
+      << lines.front();
+  lines.erase(lines.begin());
+  EXPECT_EQ(lines, Report("c:\\users\\Alice\\", "Public"));
+}
+
+TEST_F(Driver, TheLogFileHoldsTheLogBetweenItsHeaderAndItsSummary) {
+  std::string d = machine.AddDrive('d');
+  WriteFile(d + "users\\Dan\\Documents\\taxes.xls", std::string(400, 't'));
+  WriteFile("c:\\users\\Public\\Documents\\taxes.xls", "the public one");
+  TfrmMain& form = OpenProfileList();
+  SelectItem(form.lbInfectedUser, "d:\\users\\Dan");
+  SelectItem(form.lbNewUser, "Public");
+  ASSERT_TRUE(Click(form.cmdNext6));
+  const std::vector<std::string> lines = form.memoRecovery.Lines();
+  const std::string prefix = "NOTE: This log is saved as ";
+  auto note = std::find_if(lines.begin(), lines.end(), [&](const std::string& line) { return StartsWith(line, prefix); });
+  ASSERT_NE(note, lines.end());
+  const std::string path = note->substr(prefix.size());
+  EXPECT_TRUE(StartsWith(LowerCase(path), "c:\\programdata\\ferrowin\\logs\\")) << path;
+  EXPECT_TRUE(Contains(path, " Dan to Public.log")) << path;
+  std::string text = test::ReadWholeFile(path);
+  ASSERT_TRUE(StartsWith(text, "\xEF\xBB\xBF"));
+  std::vector<std::string> inFile = SplitLines(text.substr(3));
+  const auto body = std::find(inFile.begin(), inFile.end(), "") + 1;
+  ASSERT_LT(body, inFile.end());
+  EXPECT_EQ(std::vector<std::string>(body, inFile.end() - 1), lines);
+  EXPECT_EQ(inFile.back(), "Summary: 0 files (0 B) carried, 1 entries left behind, 0 entries failed, in 0 s.");
+}
+
+// Windows decides a profile's folder at the first sign-in and records it:
+// the data goes there, never into a folder of the same name left over.
+class RealProfileFolder : public Driver {
+ protected:
+  FormOptions OptionsWithAccounts() {
+    FormOptions options = Options();
+    options.accounts.accountSid = [](const std::string& name) -> std::string {
+      if (name == "Bob") return "S-1-5-21-77-77-77-1001";
+      if (name == "Fay") return "S-1-5-21-77-77-77-1002";
+      return {};
+    };
+    return options;
+  }
+
+  void MigrateAliceTo(const std::string& name, const FormOptions& options) {
+    TfrmMain& form = CreateForm(options);
+    ASSERT_TRUE(Click(form.cmdNext0));
+    SelectItem(form.lbInfectedUser, "Alice");
+    form.txtNewUser.SetText(name);
+    ASSERT_TRUE(Click(form.cmdNext6));
+  }
+
+  test::ConsoleTools tools;
+};
+
+TEST_F(RealProfileFolder, NamesThatCannotBeAProfileOrWouldLandInALeftoverAreRefused) {
+  WriteFile("c:\\users\\Alice\\Documents\\letter.txt", "letter");
+  WriteFile("c:\\users\\Bea", "a file");
+  test::SimulateFirstSignIn("Carl");  // left over from a deleted account
+  wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD length = MAX_COMPUTERNAME_LENGTH + 1;
+  ASSERT_TRUE(GetComputerNameW(computer, &length));
+  TfrmMain& form = CreateForm(OptionsWithAccounts());
+  ASSERT_TRUE(Click(form.cmdNext0));
+  SelectItem(form.lbInfectedUser, "Alice");
+  std::vector<std::pair<std::string, std::string>> refused = {
+      {"Bea", "c:\\users\\Bea is a file, not a profile folder. Please choose another name."},
+      {"Carl", "c:\\users\\Carl already exists but belongs to no account. Windows would give the account another "
+               "folder (such as Carl." + Narrow(computer) + ") at its first sign-in, and the data would not be seen "
+               "there. Rename or remove the old folder first, or choose it from the list of existing profiles to put "
+               "the data into it."}};
+  for (const char* device : {"CON", "nul", "Aux", "PRN", "COM1", "lpt9", "con.txt", "nul.Bob"}) {
+    refused.emplace_back(device, kDeviceNameMessage);
+  }
+  for (const auto& [typed, message] : refused) {
+    SCOPED_TRACE(typed);
+    messages.clear();
+    form.txtNewUser.SetText(typed);
+    ASSERT_TRUE(Click(form.cmdNext6));
+    EXPECT_EQ(messages, std::vector<std::string>{message});
+    EXPECT_EQ(form.PageControl1.ActivePage(), &form.tsProfileList);
+  }
+  EXPECT_TRUE(tools.Records().empty());
+  EXPECT_EQ(test::ReadWholeFile("c:\\users\\Alice\\Documents\\letter.txt"), "letter");
+  // Chosen from the list, the leftover folder is taken as it is.
+  messages.clear();
+  form.txtNewUser.SetText("");
+  SelectItem(form.lbNewUser, "Carl");
+  ASSERT_TRUE(Click(form.cmdNext6));
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(test::ReadWholeFile("c:\\users\\Carl\\Documents\\letter.txt"), "letter");
+}
+
+TEST_F(RealProfileFolder, TheDataGoesWhereWindowsRecordedTheAccountsProfile) {
+  WriteFile("c:\\users\\Alice\\Documents\\letter.txt", "letter");
+  test::SimulateFirstSignIn("Bob");  // left over, beside the folder Bob really uses
+  test::SimulateFirstSignIn("Bob.PC");
+  test::ProfileListEntry bob("S-1-5-21-77-77-77-1001", "%SystemDrive%\\Users\\Bob.PC");
+  ASSERT_TRUE(bob.Ok());
+  MigrateAliceTo("Bob", OptionsWithAccounts());
+  EXPECT_EQ(test::ReadWholeFile("c:\\users\\Bob.PC\\Documents\\letter.txt"), "letter");
+  EXPECT_TRUE(test::ListTree("c:\\users\\Bob\\Documents").empty());
+  const std::vector<std::string> lines = mainForm->memoRecovery.Lines();
+  EXPECT_EQ(lines.at(lines.size() - 4), "Your data has been moved from c:\\users\\Alice\\ to C:\\Users\\Bob.PC.");
+  ASSERT_TRUE(tools.WaitForRecords(2 + 8));
+  std::vector<std::string> resets;
+  for (const std::string& record : tools.Records()) {
+    if (Contains(LowerCase(record), "icacls")) resets.push_back(test::ArgumentsOf(record));
+  }
+  EXPECT_EQ(resets.size(), 8u);
+  for (const std::string& reset : resets) EXPECT_TRUE(StartsWith(reset, "\"C:\\Users\\Bob.PC\\")) << reset;
+}
+
+// What Windows does at the first sign-in, later: the profile's folder appears
+// while the driver waits, and Windows' record names it.
+test::ProfileListEntry* signedInEntry = nullptr;
+void CALLBACK SignInAsFay(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  test::SimulateFirstSignIn("Fay.PC");
+  signedInEntry = new test::ProfileListEntry("S-1-5-21-77-77-77-1002", "c:\\users\\Fay.PC");
+}
+
+TEST_F(RealProfileFolder, TheWaitEndsOnTheFolderWindowsGivesTheNewAccount) {
+  WriteFile("c:\\users\\Alice\\Music\\song.mp3", "song");
+  SetTimer(nullptr, 0, 300, SignInAsFay);
+  MigrateAliceTo("Fay", OptionsWithAccounts());
+  std::unique_ptr<test::ProfileListEntry> entry(std::exchange(signedInEntry, nullptr));
+  ASSERT_TRUE(entry && entry->Ok());
+  EXPECT_EQ(test::ReadWholeFile("c:\\users\\Fay.PC\\Music\\song.mp3"), "song");
+  EXPECT_FALSE(PathExists("c:\\users\\Fay"));
 }
 
 // What the "Move Data" status showed while the driver ran, sampled by a timer

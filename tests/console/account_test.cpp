@@ -189,7 +189,7 @@ TEST_F(AccountCommands, WithoutWmicTheAccountsOwnFlagKeepsItsPasswordFromExpirin
 
 TEST_F(AccountCommands, RefusesANameThatCouldChangeACommandLineBeforeRunningAnything) {
   const std::string pwned = "c:\\pwned.txt";
-  DeletePath(pwned);
+  (void)DeletePath(pwned);
   EXPECT_FALSE(Create("x\" & echo pwned > c:\\pwned.txt & \"", true));
   EXPECT_EQ(messages, std::vector<std::string>{kInvalidAccountNameMessage});
   EXPECT_TRUE(tools.Records().empty());

@@ -271,6 +271,73 @@ TEST_F(CopyMode, ACopyThatRunsOutOfSpaceIsNamedAndLeavesNoPartialFile) {
   EXPECT_EQ(left, std::vector<std::string>{"small.txt"});
 }
 
+TEST_F(CopyMode, AnyNameAndAnyDateArriveWholeAndARerunFindsThemCarried) {
+  const std::string longName = std::string(246, 'n') + ".txt";  // 250 of the 255 a name may have
+  WriteFile(drive + "src\\" + longName, "long");
+  WriteFile(drive + "src\\old.txt", "1975");
+  WriteFile(drive + "src\\future.txt", "2110");
+  ASSERT_TRUE(test::SetWriteYear(drive + "src\\old.txt", 1975));
+  ASSERT_TRUE(test::SetWriteYear(drive + "src\\future.txt", 2110));
+  TestFolder destination;
+  // Left visible by a run that was killed: it must not block anything.
+  WriteFile(destination / "~ferrowin-0000000100000001.partial", "half");
+  for (int run = 1; run <= 2; ++run) {
+    SCOPED_TRACE(run);
+    FolderTransfer transfer(view, copiedBytes, countedBytes);
+    transfer.CopyFolderContents(drive + "src\\", destination.Path() + "\\");
+    EXPECT_TRUE(view.log.empty());
+    EXPECT_TRUE(transfer.WhatStayed().Notes(false).empty());
+    EXPECT_EQ(ListTree(destination.Path()), (std::vector<std::string>{"future.txt", longName, "old.txt"}));
+    EXPECT_EQ(ReadWholeFile(destination / longName), "long");
+    for (const char* dated : {"old.txt", "future.txt"}) {
+      const PathFacts copy = LookAt(destination / dated), original = LookAt(drive + "src\\" + dated);
+      EXPECT_EQ(CompareFileTime(&copy.lastWrite, &original.lastWrite), 0) << dated;
+    }
+  }
+}
+
+// The log of a copy with several files in flight is line for line the log of
+// one file at a time, whatever finishes first.
+TEST_F(CopyMode, SeveralFilesInFlightWriteTheLogOfOneAtATime) {
+  const std::string source = drive + "src";
+  for (int folder = 0; folder < 4; ++folder) {
+    for (int file = 0; file < 60; ++file) {
+      WriteFile(source + "\\f" + std::to_string(folder) + "\\" + std::to_string(file) + ".jpg",
+                std::string(static_cast<size_t>(file * 37 + folder), 'x'));
+    }
+  }
+  WriteFile(source + "\\Projects\\plan.txt", "plan");
+  ASSERT_TRUE(test::MakeHostSymlink(source + "\\f2\\Elsewhere", ".."));
+  auto prepare = [](const TestFolder& destination) {
+    WriteFile(destination / "Projects", "a file where the folder should go");
+    for (int file : {3, 17, 42}) WriteFile(destination / ("f1\\" + std::to_string(file) + ".jpg"), "the new one's own");
+    MakeDirs(destination / "f3\\9.jpg");  // a folder where a file should go
+  };
+  struct Run {
+    std::vector<std::string> log, notes, tree;
+  };
+  TestFolder destination;
+  auto copy = [&](int workers) {
+    RemoveTree(destination.Path());
+    prepare(destination);
+    test::RecordingTransferView recording;
+    std::int64_t copied = 0;
+    FolderTransfer transfer(recording, copied, 1, drive, {.copyWorkers = workers});
+    transfer.CopyFolderContents(source + "\\", destination.Path() + "\\");
+    // Every file passed, the failed and the kept ones too; none in the folder that could not be made.
+    EXPECT_EQ(copied, 4 * (60 * 59 / 2 * 37) + 60 * (0 + 1 + 2 + 3));
+    return Run{recording.log, transfer.WhatStayed().Notes(false), ListTree(destination.Path())};
+  };
+  const Run serial = copy(1);
+  const Run parallel = copy(4);
+  ASSERT_EQ(serial.log.size(), 3u);
+  EXPECT_EQ(parallel.log, serial.log);
+  EXPECT_EQ(parallel.notes, serial.notes);
+  EXPECT_EQ(parallel.tree, serial.tree);
+  EXPECT_EQ(ReadWholeFile(destination / "f0\\59.jpg"), std::string(59 * 37, 'x'));
+  EXPECT_EQ(ReadWholeFile(destination / "f1\\42.jpg"), "the new one's own");
+}
+
 // ctest runs this again with writes limited to FERROWIN_FILE_SIZE_LIMIT_KB:
 // a copy then fails part-way as on a full disk, and no root is needed.
 TEST(CopyUnderAFileSizeLimit, AFileThatFailsPartWayIsNamedAndLeavesNothingBehind) {

@@ -75,6 +75,74 @@ std::string InstalledProgram() {
   return program;
 }
 
+namespace {
+
+bool ShowsAWindow(DWORD processId) {
+  struct Search {
+    DWORD processId;
+    bool found;
+  } search{processId, false};
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == s->processId && IsWindowVisible(window)) s->found = true;
+        return !s->found;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+}  // namespace
+
+std::optional<FinishedRun> RunToEnd(const Launch& launch, int timeoutMs) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return std::nullopt;
+  UniqueKernelHandle reader(readEnd), writer(writeEnd);
+  SetHandleInformation(reader.Get(), HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = writer.Get();
+  startup.hStdError = writer.Get();
+  std::wstring commandLine = Widen("\"" + launch.program + "\" " + launch.arguments);
+  const std::wstring directory = Widen(FolderOf(launch.program));
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, directory.c_str(), &startup,
+                      &started)) {
+    return std::nullopt;
+  }
+  UniqueKernelHandle process(started.hProcess), thread(started.hThread);
+  writer.Reset();  // the program holds the only writing end: the pipe ends with it
+  FinishedRun run;
+  // Only what is there is read, never waited for: a tool the program started
+  // may hold the pipe open after the program has ended.
+  auto readWhatIsThere = [&] {
+    DWORD available = 0;
+    while (PeekNamedPipe(reader.Get(), nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+      char buffer[4096];
+      DWORD read = 0;
+      if (!ReadFile(reader.Get(), buffer, sizeof buffer, &read, nullptr) || read == 0) break;
+      run.output.append(buffer, read);
+    }
+  };
+  const DWORD deadline = GetTickCount() + static_cast<DWORD>(timeoutMs);
+  for (;;) {
+    run.showedAWindow |= ShowsAWindow(started.dwProcessId);
+    readWhatIsThere();  // a full pipe would stop the program
+    if (WaitForSingleObject(process.Get(), 20) == WAIT_OBJECT_0) break;
+    if (static_cast<LONG>(GetTickCount() - deadline) > 0) {
+      TerminateProcess(process.Get(), 1);
+      return std::nullopt;
+    }
+  }
+  readWhatIsThere();
+  GetExitCodeProcess(process.Get(), &run.exitCode);
+  return run;
+}
+
 RunningApp::RunningApp(const Launch& launch) {
   std::wstring commandLine = Widen("\"" + launch.program + "\" " + launch.arguments);
   std::wstring directory = Widen(FolderOf(launch.program));

@@ -23,6 +23,17 @@ struct Launch {
   std::string arguments;
 };
 
+// ferrowin.exe run to its end from the command line, as a deployment tool
+// runs it: its exit code, what it wrote to the standard output it was given,
+// and whether it ever showed a window.
+struct FinishedRun {
+  DWORD exitCode = STILL_ACTIVE;
+  std::string output;
+  bool showedAWindow = false;
+};
+// Empty when it did not end within the time (it is then ended).
+std::optional<FinishedRun> RunToEnd(const Launch& launch, int timeoutMs = 60000);
+
 class RunningApp {
  public:
   explicit RunningApp(const Launch& launch);

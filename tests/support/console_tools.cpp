@@ -92,7 +92,7 @@ void ConsoleTools::Behave(std::string_view key, std::string_view behaviour) {
 
 std::vector<std::string> ConsoleTools::Records() const {
   std::string bytes;
-  ReadFileBytes(folder_ / "record.txt", bytes);
+  (void)ReadFileBytes(folder_ / "record.txt", bytes);
   return SplitLines(bytes);
 }
 
@@ -121,21 +121,21 @@ PlantedLookAlikes::~PlantedLookAlikes() {
 
 std::vector<std::string> PlantedLookAlikes::Trace() const {
   std::string bytes;
-  ReadFileBytes(folder_ / "trace.txt", bytes);
+  (void)ReadFileBytes(folder_ / "trace.txt", bytes);
   return SplitLines(bytes);
 }
 
 HiddenSystemTool::HiddenSystemTool(std::string_view tool)
     : path_(SystemFolder() + "\\" + std::string(tool) + ".exe"), hiddenPath_(path_ + ".hidden-by-test") {
   // wine-run may have put a new stand-in in the place of one left hidden.
-  if (PathExists(hiddenPath_) && PathExists(path_)) DeletePath(hiddenPath_);
-  if (PathExists(hiddenPath_)) MoveEntry(hiddenPath_, path_);
+  if (PathExists(hiddenPath_) && PathExists(path_)) (void)DeletePath(hiddenPath_);
+  if (PathExists(hiddenPath_)) (void)MoveEntry(hiddenPath_, path_);
   moved_ = PathExists(path_) && MoveEntry(path_, hiddenPath_);
   ok_ = !PathExists(path_);
 }
 
 HiddenSystemTool::~HiddenSystemTool() {
-  if (moved_) MoveEntry(hiddenPath_, path_);
+  if (moved_) (void)MoveEntry(hiddenPath_, path_);
 }
 
 }  // namespace ferrowin::test

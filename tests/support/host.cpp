@@ -77,7 +77,7 @@ int RunOnHost(std::string_view shellCommand, int timeoutMs) {
                      std::to_string(serial++);
   std::string script = name + ".sh";
   std::string status = name + ".status";
-  DeletePath(status);
+  (void)DeletePath(status);
   // Wine cannot wait on a host process, so the script leaves its exit status
   // in a file that we wait for.
   std::string body = std::string(shellCommand) + "\necho $? > " + ShellQuote(HostPath(status) + ".tmp") +
@@ -101,8 +101,8 @@ int RunOnHost(std::string_view shellCommand, int timeoutMs) {
     if (ReadFileBytes(status, result) && !result.empty()) break;
     Sleep(10);
   }
-  DeletePath(script);
-  DeletePath(status);
+  (void)DeletePath(script);
+  (void)DeletePath(status);
   if (result.empty()) return -1;
   return std::stoi(result);
 }

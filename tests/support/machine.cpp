@@ -2,8 +2,12 @@
 
 #include <windows.h>
 
-#include <algorithm>
+#include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
+
+#include "console/local_accounts.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "tests/support/host.h"
@@ -25,7 +29,7 @@ void CleanMachine::Reset() {
       RemoveTree("c:\\users\\" + entry.name);
     } else {
       SetFileAttributesW(Win32Path("c:\\users\\" + entry.name).c_str(), FILE_ATTRIBUTE_NORMAL);
-      DeletePath("c:\\users\\" + entry.name);
+      (void)DeletePath("c:\\users\\" + entry.name);
     }
   }
   for (const DirEntry& entry : DirSearch("c:\\windows.old*", kAllEntriesMask)) RemoveTree("c:\\" + entry.name);
@@ -36,6 +40,7 @@ void CleanMachine::Reset() {
   }
   UnmapAllDrives();
   RemoveTree(kDrivesFolder);
+  RemoveTree("C:\\ProgramData\\Ferrowin");
 }
 
 std::string CleanMachine::AddDrive(char letter) {
@@ -50,6 +55,32 @@ std::vector<std::string> Report(const std::string& source, const std::string& na
           "You may need to adjust some settings such as your home page, ",
           "desktop background, screensaver, positions of desktop icons, ",
           "and Outlook / Live Mail SMTP/POP3 settings."};
+}
+
+std::vector<std::string> WithoutLogFileNote(std::vector<std::string> lines) {
+  auto note = std::find_if(lines.begin(), lines.end(),
+                           [](const std::string& line) { return StartsWith(line, "NOTE: This log is saved as "); });
+  EXPECT_NE(note, lines.end()) << "no line names the log file";
+  if (note != lines.end()) lines.erase(note);
+  return lines;
+}
+
+ProfileListEntry::ProfileListEntry(std::string sid, const std::string& folder) : sid_(std::move(sid)) {
+  const std::wstring key = std::wstring(kProfileListKey) + L"\\" + Widen(sid_);
+  const std::wstring value = Widen(folder);
+  HKEY entry = nullptr;
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_WRITE | KEY_WOW64_64KEY, nullptr, &entry,
+                      nullptr) != ERROR_SUCCESS) {
+    return;
+  }
+  ok_ = RegSetValueExW(entry, L"ProfileImagePath", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+  RegCloseKey(entry);
+}
+
+ProfileListEntry::~ProfileListEntry() {
+  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(kProfileListKey) + L"\\" + Widen(sid_)).c_str(), KEY_WOW64_64KEY,
+                  0);
 }
 
 void SimulateFirstSignIn(const std::string& name) {

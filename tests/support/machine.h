@@ -29,6 +29,26 @@ class CleanMachine {
 // The five lines that end the log of a migration.
 std::vector<std::string> Report(const std::string& source, const std::string& name);
 
+// A migration's log lines without the one that names its log file (its name
+// holds the time); the test fails when that line is missing.
+std::vector<std::string> WithoutLogFileNote(std::vector<std::string> lines);
+
+// An entry of the registry's ProfileList for the life of the object, as
+// Windows writes one at an account's first sign-in: the SID's key, with the
+// profile's folder in ProfileImagePath (environment variables allowed).
+class ProfileListEntry {
+ public:
+  ProfileListEntry(std::string sid, const std::string& folder);
+  ~ProfileListEntry();
+  ProfileListEntry(const ProfileListEntry&) = delete;
+  ProfileListEntry& operator=(const ProfileListEntry&) = delete;
+  bool Ok() const { return ok_; }
+
+ private:
+  std::string sid_;
+  bool ok_ = false;
+};
+
 // What Windows does at the first sign-in of a new account: it builds the
 // account's profile folders under c:\users.
 void SimulateFirstSignIn(const std::string& name);

@@ -44,7 +44,7 @@ void MakeDirs(std::string_view path) {
     size_t end = path.find('\\', start);
     if (end == std::string_view::npos) end = path.size();
     current = std::string(path.substr(0, end));
-    if (!current.empty() && current.back() != ':') MakeDirectory(current);
+    if (!current.empty() && current.back() != ':') (void)MakeDirectory(current);
     start = end + 1;
   }
 }
@@ -53,7 +53,7 @@ void WriteFile(std::string_view path, std::string_view content, DWORD attributes
   std::string folder(path.substr(0, path.rfind('\\')));
   MakeDirs(folder);
   SetFileAttributesW(Win32Path(path).c_str(), FILE_ATTRIBUTE_NORMAL);
-  WriteFileBytes(path, content);
+  (void)WriteFileBytes(path, content);
   SetFileAttributesW(Win32Path(path).c_str(), attributes);
 }
 
@@ -116,7 +116,7 @@ bool SetWriteYear(std::string_view path, int year) {
 
 std::string ReadWholeFile(std::string_view path) {
   std::string bytes;
-  ReadFileBytes(path, bytes);
+  (void)ReadFileBytes(path, bytes);
   return bytes;
 }
 

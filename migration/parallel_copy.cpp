@@ -1,0 +1,142 @@
+#include "migration/parallel_copy.h"
+
+#include <algorithm>
+#include <exception>
+#include <utility>
+
+namespace ferrowin {
+
+namespace {
+
+// Jobs under way per worker: enough that a worker never waits for the walk,
+// few enough that memory does not grow with the tree.
+constexpr size_t kJobsInFlightPerWorker = 16;
+constexpr int kMostWorkers = 8;
+
+}  // namespace
+
+void RunFileCopyJob(FileCopyJob& job, WholeFileCopier& copier) {
+  try {
+    if (job.existing.IsFileOfAnyDate()) {
+      // The destination's own file is kept. Only the same bytes make it an
+      // earlier copy of this one: a size and a time alike are not enough.
+      job.outcome = FileCopyJob::Outcome::SameName;
+      bool same = false;
+      if (job.existing.SameSizeAndTimeAs(job.entry) && SameContent(job.source, job.target, same) && same) {
+        job.outcome = FileCopyJob::Outcome::AlreadyThere;
+      }
+      return;
+    }
+    job.result = copier.CopyNew(job.source, job.target);
+    job.outcome = job.result ? FileCopyJob::Outcome::Copied : FileCopyJob::Outcome::Failed;
+  } catch (const std::exception&) {
+    // Out of memory for a name or a buffer: this file fails, the copy goes on.
+    job.outcome = FileCopyJob::Outcome::Failed;
+    job.result = Win32Result(ERROR_NOT_ENOUGH_MEMORY);
+  }
+}
+
+ParallelCopy::ParallelCopy(int workers, const FileExtras& extras, std::function<void(FileCopyJob&)> commit)
+    : workers_(workers), extras_(extras), commit_(std::move(commit)), copier_(extras) {}
+
+ParallelCopy::~ParallelCopy() {
+  Drain();
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  workAdded_.notify_all();
+  for (std::thread& thread : threads_) thread.join();
+}
+
+void ParallelCopy::StartWorkers() {
+  for (int i = 0; i < workers_; ++i) threads_.emplace_back([this] { Work(); });
+}
+
+void ParallelCopy::Work() {
+  WholeFileCopier copier(extras_);
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    workAdded_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
+    if (queue_.empty()) return;
+    Slot* slot = queue_.front();
+    queue_.pop_front();
+    lock.unlock();
+    RunFileCopyJob(*slot->job, copier);
+    lock.lock();
+    slot->done = true;
+    jobDone_.notify_all();
+  }
+}
+
+void ParallelCopy::Add(FileCopyJob job) {
+  if (!Parallel()) {
+    RunAlone(std::move(job));
+    return;
+  }
+  if (threads_.empty()) StartWorkers();
+  CommitFinished();
+  while (order_.size() >= kJobsInFlightPerWorker * static_cast<size_t>(workers_)) CommitFirst(true);
+  Slot& slot = order_.emplace_back();
+  slot.job = std::move(job);
+  {
+    std::lock_guard lock(mutex_);
+    queue_.push_back(&slot);
+  }
+  workAdded_.notify_one();
+}
+
+void ParallelCopy::RunAlone(FileCopyJob job) {
+  Drain();
+  RunFileCopyJob(job, copier_);
+  commit_(job);
+}
+
+void ParallelCopy::AddEvent(std::function<void()> event) {
+  CommitFinished();
+  if (order_.empty()) {
+    event();
+    return;
+  }
+  Slot& slot = order_.emplace_back();
+  slot.event = std::move(event);
+  slot.done = true;
+}
+
+void ParallelCopy::CommitFinished() {
+  while (CommitFirst(false)) {
+  }
+}
+
+void ParallelCopy::Drain() {
+  while (CommitFirst(true)) {
+  }
+}
+
+bool ParallelCopy::CommitFirst(bool wait) {
+  if (order_.empty()) return false;
+  Slot& first = order_.front();
+  {
+    std::unique_lock lock(mutex_);
+    if (!first.done) {
+      if (!wait) return false;
+      jobDone_.wait(lock, [&] { return first.done; });
+    }
+  }
+  // The worker is done with the slot: it is the caller's alone now.
+  Slot slot = std::move(first);
+  order_.pop_front();
+  if (slot.job) commit_(*slot.job);
+  if (slot.event) slot.event();
+  return true;
+}
+
+int CopyWorkersFor(const std::string& source, const std::string& destination) {
+  for (const std::string* folder : {&source, &destination}) {
+    if (DriveIncursSeekPenalty(*folder).value_or(false)) return 1;
+  }
+  const int cores = static_cast<int>(std::thread::hardware_concurrency());
+  return std::clamp(cores, 1, kMostWorkers);
+}
+
+}  // namespace ferrowin
