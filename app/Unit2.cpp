@@ -4,7 +4,6 @@
 
 #include <utility>
 
-#include "app/layout.h"
 #include "app/messages.h"
 #include "app/version.h"
 #include "platform/environment.h"
@@ -52,7 +51,7 @@ void TfrmMain::Load() {
   boldFont8_.Reset(MakeFont(11, FW_BOLD));
   CreateFrame(FERROWIN_MAIN_WINDOW_CLASS, kWindowWidth, kWindowHeight);
   SetCaption(kDesignedCaption);
-  LoadLayout(*this, {font_.Get(), boldFont10_.Get(), boldFont8_.Get()});
+  LoadLayout({font_.Get(), boldFont10_.Get(), boldFont8_.Get()});
 }
 
 void TfrmMain::Show() {
@@ -98,7 +97,7 @@ void TfrmMain::CheckEnvironment() {
 
 void TfrmMain::StartVersionCheck() {
   if (options_.versionFileUrl.empty()) return;
-  TVersionThread::Start(options_.versionFileUrl, programVersion, Handle());
+  TVersionThread::Start(options_.versionFileUrl, programVersion, Handle(), IdHTTP1.Settings());
 }
 
 void TfrmMain::ShowNewVersionNotice() {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/control_ids.h"
-#include "app/http_client.h"
+#include "app/id_http.h"
 #include "app/messages.h"
 #include "app/migration_driver.h"
 #include "console/account.h"
@@ -129,6 +129,12 @@ class TfrmMain : public Form {
 
   void ShowMessage(const std::string& text) override;
 
+  struct LayoutFonts {
+    HFONT regular;  // "MS Sans Serif" 8 pt
+    HFONT bold10;   // the red notices of the Welcome page
+    HFONT bold8;    // the contacts warning
+  };
+
   // The window as the account commands see it.
   AccountView& AsAccountView() { return accountView_; }
 
@@ -140,6 +146,10 @@ class TfrmMain : public Form {
   bool OnAppMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  // Makes the page container, its four pages and every control on them, with
+  // the stored positions, texts, fonts, states, tab order and bound handlers
+  // (app/layout.cpp: the stored layout).
+  void LoadLayout(const LayoutFonts& fonts);
   void CheckEnvironment();
   void StartVersionCheck();
   void ShowNewVersionNotice();

@@ -25,7 +25,7 @@ class CommandLineFace : public MigrationFace, public ConsoleView {
   void Begin(bool) override {}
   void ShowStep(MigrationStep) override {}
   void SetStepText(MigrationStep step, const std::string& text) override {
-    if (text == "...............") return;
+    if (text == kStatusPlaceholder) return;
     if (step == MigrationStep::Account) console_.WriteLine("Create New User Account: " + text);
     if (step == MigrationStep::Admin) console_.WriteLine("Make Admin: " + text);
   }

@@ -1,5 +1,7 @@
-#include "app/layout.h"
-
+// The stored layout of the window: one table of controls per page, and the
+// one loop that makes every control from its row.
+#include "app/Unit2.h"
+// After windows.h, which it needs.
 #include <commctrl.h>
 
 #include <algorithm>
@@ -7,13 +9,16 @@
 #include <utility>
 #include <vector>
 
-#include "app/Unit2.h"
 #include "app/version.h"
 #include "app/welcome_text.h"
 
 namespace ferrowin {
 
 namespace {
+
+// The page's width at design time; right-anchored controls keep their
+// distance from the right edge as it was at this width.
+constexpr int kDesignPageWidth = 722;
 
 using Handler = void (TfrmMain::*)(EventSource* sender);
 
@@ -152,7 +157,7 @@ DWORD ExStyleOf(Kind kind) {
   return sunken ? WS_EX_CLIENTEDGE : 0;
 }
 
-HFONT FontOf(const ControlRow& row, const LayoutFonts& fonts) {
+HFONT FontOf(const ControlRow& row, const TfrmMain::LayoutFonts& fonts) {
   if (row.settings & kRedBold10) return fonts.bold10;
   if (row.settings & kRedBold8) return fonts.bold8;
   return fonts.regular;
@@ -184,7 +189,7 @@ void StackInTabOrder(std::span<const ControlRow> rows, TfrmMain& form) {
   }
 }
 
-void CreatePage(TfrmMain& form, const PageRows& pageRows, const LayoutFonts& fonts) {
+void CreatePage(TfrmMain& form, const PageRows& pageRows, const TfrmMain::LayoutFonts& fonts) {
   auto& page = static_cast<TabSheet&>(*form.FindComponent(pageRows.id));
   page.Create(TabSheet::WindowClass(), {.parent = form.PageControl1.Handle(),
                                         .text = pageRows.caption,
@@ -215,17 +220,17 @@ void CreatePage(TfrmMain& form, const PageRows& pageRows, const LayoutFonts& fon
 
 }  // namespace
 
-void LoadLayout(TfrmMain& form, const LayoutFonts& fonts) {
+void TfrmMain::LoadLayout(const LayoutFonts& fonts) {
   RECT client;
-  GetClientRect(form.Handle(), &client);
-  form.PageControl1.Create(WC_TABCONTROLW, {.parent = form.Handle(),
-                                            .width = client.right,
-                                            .height = client.bottom,
-                                            .style = WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
-                                            .exStyle = WS_EX_CONTROLPARENT,
-                                            .font = fonts.regular});
-  for (const PageRows& page : kPages) CreatePage(form, page, fonts);
-  form.PageControl1.SetActivePage(form.tsWelcome);
+  GetClientRect(Handle(), &client);
+  PageControl1.Create(WC_TABCONTROLW, {.parent = Handle(),
+                                       .width = client.right,
+                                       .height = client.bottom,
+                                       .style = WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+                                       .exStyle = WS_EX_CONTROLPARENT,
+                                       .font = fonts.regular});
+  for (const PageRows& page : kPages) CreatePage(*this, page, fonts);
+  PageControl1.SetActivePage(tsWelcome);
 }
 
 }  // namespace ferrowin

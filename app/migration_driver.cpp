@@ -21,7 +21,6 @@ constexpr DWORD kWaitSliceMs = 100;
 // read faster, and painting every file of a large profile would cost more
 // than carrying it.
 constexpr DWORD kStatusIntervalMs = 50;
-constexpr const char* kStatusPlaceholder = "...............";
 constexpr MigrationStep kAllSteps[] = {MigrationStep::Account, MigrationStep::Admin, MigrationStep::Folders,
                                        MigrationStep::MoveData, MigrationStep::Permissions};
 

@@ -29,6 +29,10 @@ struct MigrationRequest {
   bool giveAdmin = false;  // for a typed name only
 };
 
+// What every status of the Migrate page reads before its step has run:
+// fifteen full stops.
+inline constexpr const char* kStatusPlaceholder = "...............";
+
 // The steps of the Migrate page, each with its status.
 enum class MigrationStep { Account, Admin, Folders, MoveData, Permissions };
 

@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/http_client.h"
+#include "app/id_http.h"
 #include "app/messages.h"
 #include "platform/text.h"
 
@@ -82,10 +82,10 @@ bool TryStrToInt(std::string_view text, std::int32_t& value) {
   return true;
 }
 
-bool FetchVersionText(const std::string& url) {
+bool FetchVersionText(const std::string& url, const IdHttpSettings& settings) {
   try {
     std::string body;
-    if (!TIdHTTP::Get(url, body)) return false;
+    if (!TIdHTTP::Get(url, body, settings)) return false;
     std::vector<std::string> lines = SplitLines(body);
     if (lines.empty()) return false;  // an empty file has no first line
     latestVersionText = lines[0];
@@ -95,9 +95,10 @@ bool FetchVersionText(const std::string& url) {
   }
 }
 
-void RunVersionCheck(const std::string& url, std::int32_t programVersion, HWND window) {
+void RunVersionCheck(const std::string& url, std::int32_t programVersion, HWND window,
+                     const IdHttpSettings& settings) {
   try {
-    if (!FetchVersionText(url) || latestVersionText.empty()) return;
+    if (!FetchVersionText(url, settings) || latestVersionText.empty()) return;
     std::int32_t latestVersion = 0;
     if (!TryStrToInt(latestVersionText, latestVersion)) return;
     if (programVersion >= latestVersion) return;
@@ -108,10 +109,11 @@ void RunVersionCheck(const std::string& url, std::int32_t programVersion, HWND w
   }
 }
 
-void TVersionThread::Start(std::string url, std::int32_t programVersion, HWND window) {
+void TVersionThread::Start(std::string url, std::int32_t programVersion, HWND window, IdHttpSettings settings) {
   try {
-    std::thread([url = std::move(url), programVersion, window] { RunVersionCheck(url, programVersion, window); })
-        .detach();
+    std::thread([url = std::move(url), programVersion, window, settings] {
+      RunVersionCheck(url, programVersion, window, settings);
+    }).detach();
   } catch (const std::system_error&) {
     // No thread, no check; start-up goes on.
   }

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "app/id_http.h"
+
 #ifndef FERROWIN_UPDATE_HOST
 #define FERROWIN_UPDATE_HOST "www.marrowby.example"
 #endif
@@ -28,20 +30,23 @@ extern std::string& latestVersionText;
 // 32-bit pattern); nothing may follow the number.
 bool TryStrToInt(std::string_view text, std::int32_t& value);
 
-// One GET of the address; true with its first line in latestVersionText.
-bool FetchVersionText(const std::string& url);
+// One GET of the address with the HTTP component's settings; true with its
+// first line in latestVersionText.
+bool FetchVersionText(const std::string& url, const IdHttpSettings& settings = {});
 
 // The check as the version thread runs it: when the version file names a
 // version above programVersion, the window is sent kMsgShowNewVersionNotice
 // and the check waits until the window has handled it. Every failure is silent.
-void RunVersionCheck(const std::string& url, std::int32_t programVersion, HWND window);
+void RunVersionCheck(const std::string& url, std::int32_t programVersion, HWND window,
+                     const IdHttpSettings& settings = {});
 
 class TVersionThread {
  public:
   // Starts one check on a thread of its own, never waited for: it ends by
-  // itself, or with the process. It holds copies of what it needs and never
-  // touches the window object, only its handle.
-  static void Start(std::string url, std::int32_t programVersion, HWND window);
+  // itself, or with the process. It holds copies of what it needs (the
+  // HTTP component's settings among them) and never touches the window
+  // object, only its handle.
+  static void Start(std::string url, std::int32_t programVersion, HWND window, IdHttpSettings settings);
 };
 
 }  // namespace ferrowin

@@ -48,16 +48,15 @@ double MedianOfThree(const std::function<double()>& run) {
 std::int64_t BareSearch(const std::wstring& folder) {
   std::int64_t files = 0;
   WIN32_FIND_DATAW data;
-  HANDLE search = FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
-                                   FIND_FIRST_EX_LARGE_FETCH);
-  if (search == INVALID_HANDLE_VALUE) return 0;
+  UniqueFindHandle search(FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                           nullptr, FIND_FIRST_EX_LARGE_FETCH));
+  if (!search) return 0;
   do {
     if (data.cFileName[0] == L'.' && (data.cFileName[1] == 0 || (data.cFileName[1] == L'.' && data.cFileName[2] == 0))) {
       continue;
     }
     files += (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? BareSearch(folder + data.cFileName + L"\\") : 1;
-  } while (FindNextFileW(search, &data));
-  FindClose(search);
+  } while (FindNextFileW(search.Get(), &data));
   return files;
 }
 

@@ -66,8 +66,6 @@ std::string ForWqlString(std::string_view name) {
   return escaped;
 }
 
-std::string Quoted(const std::string& text) { return std::string("\"").append(text).append("\""); }
-
 // A tool named by its full path, which the interpreter runs without a search.
 std::string ToolToken(const std::string& path) { return Contains(path, " ") ? Quoted(path) : path; }
 

@@ -15,8 +15,6 @@ constexpr const char* kBatchFileName = "vorl-result.bat";
 constexpr const char* kResultFileName = "vorl-result.txt";
 constexpr const char* kCommandFailedMessage = "dos command failed?";
 
-std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
-
 // The command interpreter reads the batch file in the console's OEM code
 // page. A temporary folder whose name that page cannot spell is named by its
 // short 8.3 form inside the batch, which is plain ASCII.
@@ -71,9 +69,9 @@ std::string FromUtf16WithMark(std::string_view bytes) {
 // zero byte, converted from the console's page, with CR LF line breaks.
 std::string LoadOutput(const std::string& resultFilePath, UINT codePage) {
   std::string bytes;
-  if (!ReadFileBytes(resultFilePath, bytes)) {
+  if (Win32Result read = ReadFileBytes(resultFilePath, bytes); !read) {
     throw CommandOutputUnreadable("The output of the command could not be read from \"" + resultFilePath +
-                                  "\" (Windows error " + std::to_string(GetLastError()) + ").");
+                                  "\" (Windows error " + std::to_string(read.Error()) + ").");
   }
   // Read as 8-bit text, UTF-16 would end at its first character.
   if (StartsWith(bytes, "\xFF\xFE")) return JoinLines(SplitLines(FromUtf16WithMark(bytes)));
@@ -82,6 +80,8 @@ std::string LoadOutput(const std::string& resultFilePath, UINT codePage) {
 }
 
 }  // namespace
+
+std::string Quoted(std::string_view text) { return std::string("\"").append(text).append("\""); }
 
 UINT ConsoleCodePage() {
   wchar_t value[16] = {};

@@ -8,6 +8,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ferrowin {
@@ -44,6 +45,9 @@ class CommandOutputUnreadable : public std::runtime_error {
 UINT ConsoleCodePage();
 // False for a text with characters that page lacks (they would arrive as others).
 bool ConsoleCodePageHolds(const std::string& text);
+
+// The text in double quotes: one argument of a command line, blanks and all.
+std::string Quoted(std::string_view text);
 
 // The system temporary folder, with its trailing backslash, whatever its length.
 std::string GetTempDirectory();

@@ -52,7 +52,7 @@ DWORD MakeFolders(const std::string& folder) {
   }
   DWORD error = ERROR_PATH_NOT_FOUND;
   for (auto level = missing.rbegin(); level != missing.rend(); ++level) {
-    if (!MakeDirectory(*level)) error = GetLastError();
+    if (Win32Result made = MakeDirectory(*level); !made) error = made.Error();
   }
   return PathIsDirectory(folder) ? ERROR_SUCCESS : error;
 }

@@ -40,7 +40,16 @@ ParallelCopy::ParallelCopy(int workers, const FileExtras& extras, std::function<
     : workers_(workers), extras_(extras), commit_(std::move(commit)), copier_(extras) {}
 
 ParallelCopy::~ParallelCopy() {
-  Drain();
+  // Left by an error on its way out, the jobs under way are still waited
+  // for: the workers write into their slots until they are done.
+  try {
+    Drain();
+  } catch (...) {
+    std::unique_lock lock(mutex_);
+    for (Slot* untaken : queue_) untaken->done = true;  // never to be run
+    queue_.clear();
+    for (Slot& slot : order_) jobDone_.wait(lock, [&] { return slot.done; });
+  }
   {
     std::lock_guard lock(mutex_);
     stopping_ = true;

@@ -45,8 +45,19 @@ std::wstring NameKey(std::string_view name) {
 // (a lookup of a name that is not there reads the whole folder under Wine).
 // A folder the copy made itself holds nothing.
 struct FolderTransfer::CopyTarget {
-  CopyTarget(std::string folderPath, bool made) : folder(std::move(folderPath)), fresh(made) {
-    if (fresh) return;
+  CopyTarget(std::string folderPath, bool made) : folder(std::move(folderPath)), fresh(made) {}
+
+  PathFacts Find(std::string_view name) {
+    if (fresh) return {};
+    if (!listed) List();
+    auto found = held.find(NameKey(name));
+    return found == held.end() ? PathFacts{} : found->second;
+  }
+
+  // Listed when the first entry of the source asks: a source folder that is
+  // empty or missing costs no listing of the destination's.
+  void List() {
+    listed = true;
     for (const DirEntry& entry : DirSearch(folder + "*", kAllEntriesMask)) {
       if (entry.IsDotEntry()) continue;
       // An earlier run that was stopped may have left unfinished copies
@@ -62,14 +73,9 @@ struct FolderTransfer::CopyTarget {
     }
   }
 
-  PathFacts Find(std::string_view name) const {
-    if (fresh) return {};
-    auto found = held.find(NameKey(name));
-    return found == held.end() ? PathFacts{} : found->second;
-  }
-
   std::string folder;  // ends in a backslash
   bool fresh;
+  bool listed = false;
   std::unordered_map<std::wstring, PathFacts> held;
 };
 
@@ -163,7 +169,7 @@ void FolderTransfer::CopyFolderContents(const std::string& source, const std::st
 
 void FolderTransfer::CopyOne(TreeWalk& walk, std::vector<CopyTarget>& targets) {
   const WalkEntry& entry = walk.Current();
-  const CopyTarget& into = targets.back();
+  CopyTarget& into = targets.back();
   const std::string target = into.folder + entry.name;
   copies_.CommitFinished();  // so the percentage shown is as fresh as it can be
   view_.SetStatus(std::to_string(Percent()) + "% Recovering: " + entry.name);

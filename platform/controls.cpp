@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "platform/form.h"
 #include "platform/handles.h"
 #include "platform/text.h"
 
@@ -41,10 +40,10 @@ LRESULT HandlePageMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 // The events a page forwards reach the form's handlers, so the page's
 // procedure has the form's barrier. A page outside a form reaches no handler.
 LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  Form* form = Form::FromHandle(GetAncestor(window, GA_ROOT));
-  if (!form) return DefWindowProcW(window, message, wParam, lParam);
+  HandlerBarrier* barrier = HandlerBarrier::Of(window);
+  if (!barrier) return DefWindowProcW(window, message, wParam, lParam);
   LRESULT result = 0;
-  form->RunHandler([&] { result = HandlePageMessage(window, message, wParam, lParam); });
+  barrier->RunGuarded([&] { result = HandlePageMessage(window, message, wParam, lParam); });
   return result;
 }
 
@@ -65,6 +64,10 @@ std::string FailureText(const std::string& what, DWORD error) {
 }
 
 }  // namespace
+
+HandlerBarrier* HandlerBarrier::Of(HWND window) {
+  return static_cast<HandlerBarrier*>(GetPropW(GetAncestor(window, GA_ROOT), kProperty));
+}
 
 WindowCreationError::WindowCreationError(const std::string& what, DWORD error)
     : std::runtime_error(FailureText(what, error)) {}

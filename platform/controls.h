@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -27,6 +28,23 @@ class WindowCreationError : public std::runtime_error {
 class EventSource {
  public:
   virtual ~EventSource() = default;
+};
+
+// What the toolkit's own window procedures run their work through: the
+// barrier of the form their window belongs to (a Form is one), which turns
+// an error escaping a handler into a message box, so no exception crosses
+// into Windows.
+class HandlerBarrier {
+ public:
+  virtual void RunGuarded(const std::function<void()>& work) noexcept = 0;
+  // The barrier of the top-level window that `window` belongs to; null
+  // outside a form.
+  static HandlerBarrier* Of(HWND window);
+
+ protected:
+  ~HandlerBarrier() = default;
+  // The form's top-level window names its barrier with this property.
+  static constexpr const wchar_t* kProperty = L"FerrowinHandlerBarrier";
 };
 
 class ComponentOwner {

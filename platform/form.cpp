@@ -13,6 +13,7 @@ void Form::DestroyFrame() {
   if (!window || !IsWindow(window)) return;
   // The messages of its going reach no handler.
   SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+  RemovePropW(window, kProperty);
   DestroyWindow(window);
 }
 
@@ -54,6 +55,7 @@ LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     auto* form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     form->hwnd_ = window;
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    SetPropW(window, kProperty, static_cast<HandlerBarrier*>(form));
   }
   Form* form = FromHandle(window);
   if (!form) return DefWindowProcW(window, message, wParam, lParam);

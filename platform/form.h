@@ -16,7 +16,7 @@
 
 namespace ferrowin {
 
-class Form : public EventSource, public ComponentOwner {
+class Form : public EventSource, public ComponentOwner, public HandlerBarrier {
  public:
   using EventHandler = std::function<void(EventSource* sender)>;
 
@@ -57,6 +57,8 @@ class Form : public EventSource, public ComponentOwner {
       ShowHandlerError("An unexpected error ended this action.");
     }
   }
+
+  void RunGuarded(const std::function<void()>& work) noexcept override { RunHandler(work); }
 
   // A modal box with the text and an OK button.
   virtual void ShowMessage(const std::string& text);

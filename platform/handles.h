@@ -113,6 +113,35 @@ using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
 using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
 using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
 
+// CreateProcess's two handles, the process's and its first thread's, closed
+// together.
+class ScopedProcessInformation {
+ public:
+  ScopedProcessInformation() = default;
+  ~ScopedProcessInformation() { Reset(); }
+  ScopedProcessInformation(const ScopedProcessInformation&) = delete;
+  ScopedProcessInformation& operator=(const ScopedProcessInformation&) = delete;
+
+  // Where CreateProcess puts them; what was held before is closed.
+  PROCESS_INFORMATION* Receive() {
+    Reset();
+    return &information_;
+  }
+  HANDLE Process() const { return information_.hProcess; }
+  DWORD ProcessId() const { return information_.dwProcessId; }
+
+  void Reset() {
+    DWORD lastError = ::GetLastError();
+    if (information_.hThread) ::CloseHandle(information_.hThread);
+    if (information_.hProcess) ::CloseHandle(information_.hProcess);
+    information_ = {};
+    ::SetLastError(lastError);
+  }
+
+ private:
+  PROCESS_INFORMATION information_{};
+};
+
 // GetDC and ReleaseDC: the device context of a window, or of the whole
 // screen for a null window.
 class ScopedWindowDc {

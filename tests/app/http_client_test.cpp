@@ -1,6 +1,6 @@
 // The window's HTTP client component: the request lines its stored settings
 // make, byte for byte.
-#include "app/http_client.h"
+#include "app/id_http.h"
 
 #include <gtest/gtest.h>
 

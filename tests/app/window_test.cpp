@@ -159,12 +159,10 @@ SIZE DrawnTextSize(const Label& label) {
   RECT box = BoundsOf(label);
   RECT text{0, 0, label.AutoSize() ? 0 : box.right - box.left, 0};
   UINT format = DT_CALCRECT | DT_LEFT | DT_EXPANDTABS | (label.AutoSize() ? 0 : DT_WORDBREAK);
-  HDC dc = GetDC(label.Handle());
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label.Handle(), WM_GETFONT, 0, 0)));
+  ScopedWindowDc dc(label.Handle());
+  ScopedSelectObject font(dc.Get(), reinterpret_cast<HGDIOBJ>(SendMessageW(label.Handle(), WM_GETFONT, 0, 0)));
   std::wstring wide = Widen(label.Text());
-  DrawTextW(dc, wide.c_str(), -1, &text, format);
-  SelectObject(dc, old);
-  ReleaseDC(label.Handle(), dc);
+  DrawTextW(dc.Get(), wide.c_str(), -1, &text, format);
   return {text.right, text.bottom};
 }
 

@@ -149,19 +149,17 @@ RunningApp::RunningApp(const Launch& launch) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
-                                &startup, &process_);
+                                &startup, process_.Receive());
   if (!started) return;
-  WaitFor([this] { return (window_ = FindMainWindow(process_.dwProcessId)) != nullptr; });
+  WaitFor([this] { return (window_ = FindMainWindow(process_.ProcessId())) != nullptr; });
 }
 
 RunningApp::~RunningApp() {
-  if (!process_.hProcess) return;
-  if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
-    TerminateProcess(process_.hProcess, 1);
-    WaitForSingleObject(process_.hProcess, 10000);
+  if (!process_.Process()) return;
+  if (WaitForSingleObject(process_.Process(), 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process_.Process(), 1);
+    WaitForSingleObject(process_.Process(), 10000);
   }
-  CloseHandle(process_.hThread);
-  CloseHandle(process_.hProcess);
 }
 
 HWND RunningApp::Control(int id) const { return window_ ? FindChild(window_, id) : nullptr; }
@@ -274,9 +272,9 @@ bool RunningApp::PressEnterIn(int controlId) {
 void RunningApp::CloseWindow() { PostMessageW(window_, WM_CLOSE, 0, 0); }
 
 void RunningApp::Kill() {
-  if (!process_.hProcess) return;
-  TerminateProcess(process_.hProcess, 1);
-  WaitForSingleObject(process_.hProcess, 10000);
+  if (!process_.Process()) return;
+  TerminateProcess(process_.Process(), 1);
+  WaitForSingleObject(process_.Process(), 10000);
 }
 
 DWORD RunningApp::AnswerTime(DWORD limit) const {
@@ -290,7 +288,7 @@ HWND RunningApp::FindMessageBox() const {
   struct Search {
     DWORD processId;
     HWND found;
-  } search{process_.dwProcessId, nullptr};
+  } search{process_.ProcessId(), nullptr};
   EnumWindows(
       [](HWND window, LPARAM data) -> BOOL {
         auto* s = reinterpret_cast<Search*>(data);
@@ -329,7 +327,7 @@ bool RunningApp::WaitForText(int id, const std::string& text, int timeoutMs) con
 }
 
 bool RunningApp::WaitForExit(int timeoutMs) {
-  return process_.hProcess && WaitForSingleObject(process_.hProcess, static_cast<DWORD>(timeoutMs)) == WAIT_OBJECT_0;
+  return process_.Process() && WaitForSingleObject(process_.Process(), static_cast<DWORD>(timeoutMs)) == WAIT_OBJECT_0;
 }
 
 }  // namespace ferrowin::test

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/handles.h"
+
 namespace ferrowin::test {
 
 // The ferrowin.exe that was built with the tests.
@@ -85,7 +87,7 @@ class RunningApp {
   HWND FindMessageBox() const;
   bool Reachable(HWND control) const;
 
-  PROCESS_INFORMATION process_{};
+  ScopedProcessInformation process_;
   HWND window_ = nullptr;
 };
 

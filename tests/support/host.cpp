@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/files.h"
+#include "platform/handles.h"
 #include "platform/text.h"
 #include "tests/support/tree.h"
 
@@ -88,13 +89,12 @@ int RunOnHost(std::string_view shellCommand, int timeoutMs) {
   std::wstring commandLine = Widen("\\\\?\\unix\\bin\\sh " + HostPath(script));
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
+  ScopedProcessInformation process;
   if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
+                      process.Receive())) {
     return -1;
   }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  process.Reset();  // not waited on: Wine cannot wait on a host process
 
   std::string result;
   for (int waited = 0; waited <= timeoutMs; waited += 10) {

@@ -22,6 +22,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/handles.h"
+
 namespace {
 
 #ifdef FERROWIN_LOOKALIKE
@@ -65,17 +67,17 @@ std::wstring ToolName() {
 std::wstring FirstArgument() {
   int count = 0;
   LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-  std::wstring first = (arguments && count > 1) ? arguments[1] : L"";
-  LocalFree(arguments);
-  return first;
+  const ferrowin::UniqueLocalMemory owned(arguments);
+  return (arguments && count > 1) ? arguments[1] : L"";
 }
 
 void Record() {
   std::wstring path = Environment(kRecordVariable);
   if (path.empty()) return;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
+  const ferrowin::UniqueFileHandle opened(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                     nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!opened) return;
+  HANDLE file = opened.Get();
   // Several stand-ins may record at once (icacls runs side by side): one at a
   // time, each at the end, or one line would land on another.
   OVERLAPPED whole{};
@@ -85,7 +87,6 @@ void Record() {
   DWORD written = 0;
   WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
   UnlockFileEx(file, 0, MAXDWORD, MAXDWORD, &whole);
-  CloseHandle(file);
 }
 
 UINT OutputCodePage() {
