@@ -181,16 +181,6 @@ class TfrmMain : public Form {
     TfrmMain& form_;
   };
 
-  class FormPermissionView : public PermissionView {
-   public:
-    explicit FormPermissionView(TfrmMain& form) : form_(form) {}
-    HWND Owner() const override { return form_.Handle(); }
-    void AddLogLine(const std::string& line) override { form_.memoRecovery.AddLine(line); }
-
-   private:
-    TfrmMain& form_;
-  };
-
   // Called on the count's thread: it only posts to the window's own.
   class FormCountView : public CountView {
    public:
@@ -240,7 +230,6 @@ class TfrmMain : public Form {
   // start a second one inside the first, and a close during its transfer is
   // said in its log.
   MigrationDriver* migration_ = nullptr;
-  FormPermissionView permissionView_{*this};
   FormCountView countView_{*this};
   // The version notice may arrive before FormCreate has finished; it is
   // applied after, so that it overrides FormCreate's enabling of Next.

@@ -95,11 +95,8 @@ int ExitCodeOf(const MigrationResult& result) {
   return static_cast<int>(ExitCode::Carried);
 }
 
-}  // namespace
-
-int RunFromCommandLine(const CommandLine& commandLine, const EnvironmentProbe& environment,
-                       const MigrationSettings& settings) {
-  ConsoleOutput console;
+int RunMigration(const CommandLine& commandLine, const EnvironmentProbe& environment, const MigrationSettings& settings,
+                 ConsoleOutput& console) {
   switch (commandLine.mode) {
     case CommandLine::Mode::Usage: console.WriteLines(SplitLines(kUsageText)); return 0;
     case CommandLine::Mode::Invalid:
@@ -127,7 +124,23 @@ int RunFromCommandLine(const CommandLine& commandLine, const EnvironmentProbe& e
   std::string batchFilePath, resultFilePath;
   std::int64_t copiedBytes = 0;
   MigrationDriver driver(face, settings, batchFilePath, resultFilePath, copiedBytes);
-  return ExitCodeOf(driver.Run({.source = source, .typedName = commandLine.destination, .giveAdmin = commandLine.admin}));
+  return ExitCodeOf(
+      driver.Run({.source = source, .typedName = commandLine.destination, .giveAdmin = commandLine.admin}));
+}
+
+}  // namespace
+
+int RunFromCommandLine(const CommandLine& commandLine, const EnvironmentProbe& environment,
+                       const MigrationSettings& settings) {
+  ConsoleOutput console;
+  // Nothing escapes to end the program without a word: a deployment tool
+  // sees the reason and an exit code.
+  try {
+    return RunMigration(commandLine, environment, settings, console);
+  } catch (const std::exception& error) {
+    console.WriteLine(std::string("ERROR: The migration stopped: ") + error.what());
+    return static_cast<int>(ExitCode::AccountOrRunner);
+  }
 }
 
 }  // namespace ferrowin

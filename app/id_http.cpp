@@ -5,8 +5,11 @@ namespace ferrowin {
 std::string TIdHTTP::RequestFor(const HttpAddress& address, const IdHttpSettings& settings) {
   const std::string host = HostHeaderValue(address);
   const HttpHeader headers[] = {
-      {"Content-Type", settings.contentType}, {"Cache-control", settings.cacheControl}, {"Host", host},
-      {"Accept", settings.accept},            {"User-Agent", settings.userAgent},
+      {"Content-Type", settings.contentType},
+      {"Cache-control", settings.cacheControl},
+      {"Host", host},
+      {"Accept", settings.accept},
+      {"User-Agent", settings.userAgent},
   };
   return GetRequest(address.path, headers);
 }

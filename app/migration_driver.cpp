@@ -144,7 +144,7 @@ bool MigrationDriver::Validate(const MigrationRequest& request, Plan& plan) {
       }
     }
   }
-  plan.source = ProfileFolder(request.source) + "\\";
+  plan.source = AsFolder(ProfileFolder(request.source));
   plan.profile = JoinPath(kUsersFolder, plan.name);
   // A typed name is an account, made now if need be; a chosen profile is one
   // only when a local account of that name exists.
@@ -183,8 +183,8 @@ bool MigrationDriver::ProvisionAccount(const Plan& plan) {
     return true;
   }
   try {
-    return CreateUserAccount(plan.name, plan.giveAdmin, settings_.accounts, *accounts_, batchFilePath_,
-                             resultFilePath_, settings_.commandRunner);
+    return CreateUserAccount(plan.name, plan.giveAdmin, settings_.accounts, *accounts_, batchFilePath_, resultFilePath_,
+                             settings_.commandRunner);
   } catch (const CommandOutputUnreadable& error) {
     Tell(error.what());
     return false;
@@ -231,7 +231,7 @@ bool MigrationDriver::WaitForFileCount(const Plan& plan, std::int64_t& hundredth
 // stops anything (the data is on its way), so the migration runs to its
 // report and the program ends when the driver returns.
 CarriedProfile MigrationDriver::CarryData(const Plan& plan, std::int64_t hundredthOfTotal) {
-  const int workers = plan.moving                  ? 1
+  const int workers = plan.moving                 ? 1
                       : settings_.copyWorkers > 0 ? settings_.copyWorkers
                                                   : CopyWorkersFor(plan.source, plan.profile);
   const CatalogueOptions options{.destinationName = plan.name, .transfer = {.copyWorkers = workers}};
@@ -240,7 +240,7 @@ CarriedProfile MigrationDriver::CarryData(const Plan& plan, std::int64_t hundred
   carrying_ = true;
   {
     BackgroundTask transfer([&] {
-      carried = MigrateProfileData(plan.source, plan.profile + "\\", progress, copiedBytes_, hundredthOfTotal, options);
+      carried = MigrateProfileData(plan.source, AsFolder(plan.profile), progress, copiedBytes_, hundredthOfTotal, options);
     });
     // Every 50 ms the face takes what the transfer has for it: the log lines
     // in one batch, and the status of the entry being carried, so an entry
@@ -300,8 +300,7 @@ void MigrationDriver::ReportMigration(const Plan& plan) {
   face_.Repaint();
   Log({" ", "Your data has been moved from " + plan.source + " to " + plan.profile + ".",
        "You may need to adjust some settings such as your home page, ",
-       "desktop background, screensaver, positions of desktop icons, ",
-       "and Outlook / Live Mail SMTP/POP3 settings."});
+       "desktop background, screensaver, positions of desktop icons, ", "and Outlook / Live Mail SMTP/POP3 settings."});
 }
 
 void MigrationDriver::CloseLog(const LeftBehind* whatStayed) {
@@ -316,11 +315,12 @@ void MigrationDriver::CloseLog(const LeftBehind* whatStayed) {
 }
 
 void MigrationDriver::NoteClosing() {
-  if (!carrying_ || !logFile_) return;
-  Log({logFile_->Saved() ? "NOTE: The program will end when the transfer is complete; this log is saved as " +
-                               logFile_->Path() + "."
-                         : "NOTE: The program will end when the transfer is complete; this log could not be saved: " +
-                               logFile_->FailureReason() + "."});
+  if (!carrying_ || !logFile_ || closingNoted_) return;
+  closingNoted_ = true;
+  Log({logFile_->Saved()
+           ? "NOTE: The program will end when the transfer is complete; this log is saved as " + logFile_->Path() + "."
+           : "NOTE: The program will end when the transfer is complete; this log could not be saved: " +
+                 logFile_->FailureReason() + "."});
 }
 
 // A face without message boxes keeps what a box would say in the log.

@@ -119,10 +119,10 @@ class MigrationDriver {
  private:
   // A migration as validation settles it.
   struct Plan {
-    std::string source;   // the old profile's folder, ending in a backslash
-    std::string name;     // the destination account, trimmed
-    std::string profile;  // its folder, without a trailing backslash; Windows may decide it at the first sign-in
-    bool chosen = false;  // chosen from the list of existing profiles, not typed
+    std::string source;       // the old profile's folder, ending in a backslash
+    std::string name;         // the destination account, trimmed
+    std::string profile;      // its folder, without a trailing backslash; Windows may decide it at the first sign-in
+    bool chosen = false;      // chosen from the list of existing profiles, not typed
     bool hasAccount = false;  // a local account of that name, whose recorded folder counts
     bool isPublic = false;
     bool moving = false;  // from drive C: moved, then permissions reset
@@ -160,6 +160,7 @@ class MigrationDriver {
   std::optional<MigrationLogFile> logFile_;
   DWORD startTick_ = 0;
   bool carrying_ = false;
+  bool closingNoted_ = false;
 };
 
 // The sign-in instruction of the Migrate page.

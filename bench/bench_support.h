@@ -41,6 +41,15 @@ inline double TimeOnHost(const std::string& command) {
   return micros.empty() ? -1 : std::stod(micros) / 1e6;
 }
 
+// The host's view of the process (Wine and all): its resident high-water
+// mark, VmHWM, from /proc; -1 when it cannot be read.
+inline double ResidentPeakMegabytes() {
+  const std::string status = test::ReadWholeFile("\\\\?\\unix\\proc\\self\\status");
+  const size_t at = status.find("VmHWM:");
+  if (at == std::string::npos) return -1;
+  return std::stod(status.substr(at + 6)) / 1024.0;
+}
+
 inline double PeakMegabytes() {
   PROCESS_MEMORY_COUNTERS counters{};
   counters.cb = sizeof counters;

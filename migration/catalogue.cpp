@@ -17,15 +17,15 @@ struct Browser {
   const char* folders[4];  // made one after the other at the destination
 };
 
-const Browser kChrome = {"recovering chrome bookmarks and history... ",
-                         {"AppData\\Local\\Google", "AppData\\Local\\Google\\Chrome",
-                          "AppData\\Local\\Google\\Chrome\\User Data",
-                          "AppData\\Local\\Google\\Chrome\\User Data\\Default"}};
+const Browser kChrome = {
+    "recovering chrome bookmarks and history... ",
+    {"AppData\\Local\\Google", "AppData\\Local\\Google\\Chrome", "AppData\\Local\\Google\\Chrome\\User Data",
+     "AppData\\Local\\Google\\Chrome\\User Data\\Default"}};
 
-const Browser kEdge = {"recovering edge bookmarks and history... ",
-                       {"AppData\\Local\\Microsoft", "AppData\\Local\\Microsoft\\Edge",
-                        "AppData\\Local\\Microsoft\\Edge\\User Data",
-                        "AppData\\Local\\Microsoft\\Edge\\User Data\\Default"}};
+const Browser kEdge = {
+    "recovering edge bookmarks and history... ",
+    {"AppData\\Local\\Microsoft", "AppData\\Local\\Microsoft\\Edge", "AppData\\Local\\Microsoft\\Edge\\User Data",
+     "AppData\\Local\\Microsoft\\Edge\\User Data\\Default"}};
 
 constexpr const char* kFirefoxFolder = "AppData\\Roaming\\Mozilla\\Firefox";
 constexpr const char* kFirefoxProfiles = "AppData\\Roaming\\Mozilla\\Firefox\\Profiles";
@@ -58,13 +58,13 @@ void MakeAllLevels(const std::string& profile, std::string_view relative) {
 // One migration's walk through the catalogue, row after row.
 class CatalogueRun {
  public:
-  CatalogueRun(const std::string& source, const std::string& destination, TransferView& view,
-               std::int64_t& copiedBytes, std::int64_t countedBytes, const CatalogueOptions& options)
-      : source_(source),
-        destination_(destination),
+  CatalogueRun(const std::string& source, const std::string& destination, TransferView& view, std::int64_t& copiedBytes,
+               std::int64_t countedBytes, const CatalogueOptions& options)
+      : source_(AsFolder(source)),
+        destination_(AsFolder(destination)),
         view_(view),
         options_(options),
-        transfer_(view, copiedBytes, countedBytes, source, options.transfer) {
+        transfer_(view, copiedBytes, countedBytes, source_, options.transfer) {
     copiedBytes = 0;
     NoteWhatIsThere();
   }
@@ -111,7 +111,7 @@ class CatalogueRun {
   bool StillThere(const char* relative) {
     const std::string folder = JoinPath(source_, relative);
     if (!WasThere(relative) || (!transfer_.SourceGone() && PathIsDirectory(folder))) return !transfer_.SourceGone();
-    transfer_.ReportUnreadable(folder + "\\");
+    transfer_.ReportUnreadable(AsFolder(folder));
     return false;
   }
 
@@ -144,7 +144,7 @@ class CatalogueRun {
     const std::string target = JoinPath(destination_, folder.path);
     if (folder.made == CarriedFolder::Made::OneLevel && !PathIsDirectory(target)) (void)MakeDirectory(target);
     if (folder.made == CarriedFolder::Made::AllLevels) MakeAllLevels(destination_, folder.path);
-    transfer_.TransferFolder(JoinPath(source_, folder.path) + "\\", target + "\\", WasThere(folder.path));
+    transfer_.TransferFolder(JoinPath(source_, folder.path), target, WasThere(folder.path));
     return true;
   }
 
@@ -155,7 +155,7 @@ class CatalogueRun {
     const std::string onTheDesktop = JoinPath(destination_, kFirefoxOnTheDesktop);
     (void)MakeDirectory(onTheDesktop);
     std::string backups = FindFirefoxBookmarkBackups(source_);
-    if (!backups.empty()) transfer_.TransferFolder(backups, onTheDesktop + "\\");
+    if (!backups.empty()) transfer_.TransferFolder(backups, onTheDesktop);
   }
 
   // Bookmarks and history are copied, whatever the drive, replacing the new
@@ -167,7 +167,7 @@ class CatalogueRun {
     view_.SetStatus(browser.status);
     for (const char* folder : browser.folders) (void)MakeDirectory(JoinPath(destination_, folder));
     const std::string target = JoinPath(destination_, profile);
-    RemoveUnfinishedCopies(target + "\\");
+    RemoveUnfinishedCopies(AsFolder(target));
     for (const char* file : {"Bookmarks", "History"}) {
       const std::string from = JoinPath(JoinPath(source_, profile), file);
       if (!LookAt(from).exists) continue;  // nothing of it to carry
@@ -184,7 +184,7 @@ class CatalogueRun {
   // where the new profile has its own notes, none of the three is carried.
   void CarryStickyNotes() {
     if (!StillThere(kStickyNotesStore)) return;
-    const std::string store = JoinPath(source_, kStickyNotesStore) + "\\";
+    const std::string store = AsFolder(JoinPath(source_, kStickyNotesStore));
     if (!LookAt(store + kStickyNotesFiles[0]).IsFileOfAnyDate() || LinkInTheWay(kStickyNotesStore)) return;
     if (PathIsDirectory(JoinPath(destination_, kStickyNotesPackage))) {
       const std::string target = JoinPath(destination_, kStickyNotesStore);
@@ -193,13 +193,13 @@ class CatalogueRun {
         return;
       }
       if (!PathIsDirectory(target)) (void)MakeDirectory(target);
-      transfer_.TransferFolder(store, target + "\\", true);
+      transfer_.TransferFolder(store, target, true);
       carried_.conditionalFolders.push_back(kStickyNotesStore);
       return;
     }
     const std::string onTheDesktop = JoinPath(destination_, kStickyNotesOnTheDesktop);
     if (!PathIsDirectory(onTheDesktop)) (void)MakeDirectory(onTheDesktop);
-    for (const char* file : kStickyNotesFiles) transfer_.TransferFile(store, onTheDesktop + "\\", file);
+    for (const char* file : kStickyNotesFiles) transfer_.TransferFile(store, AsFolder(onTheDesktop), file);
     carried_.conditionalFolders.push_back(kStickyNotesOnTheDesktop);
     transfer_.WhatStayed().Advise("NOTE: Sticky Notes is not set up for " + options_.destinationName +
                                   " yet: the old notes are on the desktop in StickyNotes. Open Sticky Notes once, "
@@ -219,13 +219,13 @@ class CatalogueRun {
       const WalkEntry& entry = walk.Current();
       if (entry.IsReparsePoint() || (entry.attributes & FILE_ATTRIBUTE_HIDDEN)) continue;
       if (entry.IsDirectory() && IsCatalogueFolder(entry.name)) continue;
-      const Tally tally = entry.IsDirectory() ? TallyFolder(entry.path + "\\") : TallyFile(entry);
+      const Tally tally = entry.IsDirectory() ? TallyFolder(entry.path) : TallyFile(entry);
       if (tally.plainFiles > 0) transfer_.WhatStayed().OutsideCatalogue(entry.name, tally);
     }
   }
 
-  const std::string& source_;
-  const std::string& destination_;
+  const std::string source_;
+  const std::string destination_;
   TransferView& view_;
   const CatalogueOptions& options_;
   FolderTransfer transfer_;

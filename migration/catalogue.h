@@ -33,9 +33,9 @@ struct CatalogueOptions {
   TransferOptions transfer;
 };
 
-// Carries the catalogue from `source` to `destination`, both profile folders
-// ending in a backslash. Resets `copiedBytes` first; `countedBytes` is a
-// hundredth of the counted total, the divisor of the copy's percentage.
+// Carries the catalogue from `source` to `destination`, both profile
+// folders. Resets `copiedBytes` first; `countedBytes` is a hundredth of the
+// counted total, the divisor of the copy's percentage.
 CarriedProfile MigrateProfileData(const std::string& source, const std::string& destination, TransferView& view,
                                   std::int64_t& copiedBytes, std::int64_t countedBytes,
                                   const CatalogueOptions& options = {});

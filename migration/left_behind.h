@@ -30,7 +30,7 @@ struct Tally {
 bool IsOnlineOnly(DWORD attributes);
 
 Tally TallyFile(const DirEntry& file);
-// Walks a folder (ending in a backslash) without following links.
+// Walks a folder without following links.
 Tally TallyFolder(const std::string& folder);
 
 class LeftBehind {

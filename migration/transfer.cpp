@@ -22,7 +22,7 @@ bool IsDesktopIni(const std::string& name) { return name == "desktop.ini"; }
 // What an entry holds; a link is not followed, so it holds nothing here.
 Tally TallyOf(const WalkEntry& entry) {
   if (!entry.IsDirectory()) return TallyFile(entry);
-  return entry.IsReparsePoint() ? Tally{} : TallyFolder(entry.path + "\\");
+  return entry.IsReparsePoint() ? Tally{} : TallyFolder(entry.path);
 }
 
 std::string WithoutTrailingBackslash(std::string path) {
@@ -66,10 +66,9 @@ struct FolderTransfer::CopyTarget {
         RemoveUnfinishedCopy(folder + entry.name);
         continue;
       }
-      held.emplace(NameKey(entry.name), PathFacts{.exists = true,
-                                                  .attributes = entry.attributes,
-                                                  .size = entry.size,
-                                                  .lastWrite = entry.lastWrite});
+      held.emplace(
+          NameKey(entry.name),
+          PathFacts{.exists = true, .attributes = entry.attributes, .size = entry.size, .lastWrite = entry.lastWrite});
     }
   }
 
@@ -103,7 +102,7 @@ void FolderTransfer::TransferFolder(const std::string& source, const std::string
 void FolderTransfer::MoveFolderContents(const std::string& source, const std::string& destination, bool existed) {
   if (sourceGone_) return;
   sourceRoot_ = source;
-  std::vector<std::string> targets{destination};
+  std::vector<std::string> targets{AsFolder(destination)};
   TreeWalk walk(source);
   for (TreeWalk::Step step; !sourceGone_ && (step = walk.Next()) != TreeWalk::Step::End;) {
     switch (step) {
@@ -119,7 +118,7 @@ void FolderTransfer::MoveOne(TreeWalk& walk, std::vector<std::string>& targets) 
   const WalkEntry& entry = walk.Current();
   const std::string target = targets.back() + entry.name;
   if (MoveOne(entry, target)) {
-    targets.push_back(target + "\\");
+    targets.push_back(AsFolder(target));
   } else {
     walk.SkipChildren();
   }
@@ -140,8 +139,7 @@ bool FolderTransfer::MoveOne(const WalkEntry& entry, const std::string& target) 
   }
   // One rename carries a whole sub-tree; a link moves as the link itself.
   if (MoveEntry(entry.path, target)) {
-    whatStayed_.Carried(entry.IsDirectory() && !entry.IsReparsePoint() ? TallyFolder(target + "\\")
-                                                                        : TallyOf(entry));
+    whatStayed_.Carried(entry.IsDirectory() && !entry.IsReparsePoint() ? TallyFolder(target) : TallyOf(entry));
     return false;
   }
   if (!IsDesktopIni(entry.name)) Fail("ERROR: Cound not move " + entry.name, TallyOf(entry));
@@ -153,7 +151,7 @@ void FolderTransfer::CopyFolderContents(const std::string& source, const std::st
   if (sourceGone_) return;
   sourceRoot_ = source;
   std::vector<CopyTarget> targets;
-  targets.emplace_back(destination, false);
+  targets.emplace_back(AsFolder(destination), false);
   TreeWalk walk(source);
   for (TreeWalk::Step step; !sourceGone_ && (step = walk.Next()) != TreeWalk::Step::End;) {
     switch (step) {
@@ -188,9 +186,9 @@ void FolderTransfer::CopyOne(TreeWalk& walk, std::vector<CopyTarget>& targets) {
   }
   // Folders are made before their files are handed out.
   if (into.Find(entry.name).IsDirectory()) {
-    targets.emplace_back(target + "\\", false);
+    targets.emplace_back(AsFolder(target), false);
   } else if (MakeDirectory(target)) {
-    targets.emplace_back(target + "\\", true);
+    targets.emplace_back(AsFolder(target), true);
   } else {
     walk.SkipChildren();
     Fail("ERROR: Cound not create new folder " + target, TallyOf(entry));

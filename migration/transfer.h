@@ -44,13 +44,13 @@ class FolderTransfer {
   // percentage. What stayed behind is named relative to `oldProfile` (a
   // folder ending in a backslash) when it lies inside it; once the old
   // profile can no longer be reached, nothing more is carried.
-  FolderTransfer(TransferView& view, std::int64_t& copiedBytes, std::int64_t countedBytes,
-                 std::string oldProfile = {}, TransferOptions options = {});
+  FolderTransfer(TransferView& view, std::int64_t& copiedBytes, std::int64_t countedBytes, std::string oldProfile = {},
+                 TransferOptions options = {});
   ~FolderTransfer();
   FolderTransfer(const FolderTransfer&) = delete;
   FolderTransfer& operator=(const FolderTransfer&) = delete;
 
-  // Both folders end in a backslash. `existed`: the source folder was there
+  // Folders with or without their trailing backslash. `existed`: the source folder was there
   // when the migration began, so not finding it now is a loss to name, not
   // a folder the profile never had.
   void TransferFolder(const std::string& source, const std::string& destination, bool existed = false);

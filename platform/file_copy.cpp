@@ -141,9 +141,7 @@ WholeFileCopier::WholeFileCopier(const FileExtras& extras) : extras_(extras), bu
 
 Win32Result WholeFileCopier::CopyNew(std::string_view from, std::string_view to) { return Copy(from, to, false); }
 
-Win32Result WholeFileCopier::CopyReplacing(std::string_view from, std::string_view to) {
-  return Copy(from, to, true);
-}
+Win32Result WholeFileCopier::CopyReplacing(std::string_view from, std::string_view to) { return Copy(from, to, true); }
 
 Win32Result WholeFileCopier::Copy(std::string_view from, std::string_view to, bool replace) {
   const std::wstring sourcePath = Win32Path(from);
@@ -169,7 +167,7 @@ Win32Result WholeFileCopier::Copy(std::string_view from, std::string_view to, bo
   if (!copy) return Win32Result::LastError();
 
   Win32Result result = extras_.IsSparse(source.Get(), details.FileAttributes) ? CopySparse(source.Get(), copy.Get())
-                                                                               : CopyData(source.Get(), copy.Get());
+                                                                              : CopyData(source.Get(), copy.Get());
   if (result) result = extras_.CopyNamedStreams(source.Get(), sourcePath, unfinished);
   // The last-write time now; the attributes once it has its name, so that
   // until then it stays hidden. Zero leaves a time or attributes as they are.
@@ -251,8 +249,8 @@ Win32Result WholeFileCopier::CopySparse(HANDLE source, HANDLE target) {
     query.Length.QuadPart = size - offset;
     FILE_ALLOCATED_RANGE_BUFFER ranges[64];
     DWORD got = 0;
-    const bool ok = DeviceIoControl(source, FSCTL_QUERY_ALLOCATED_RANGES, &query, sizeof query, ranges,
-                                    sizeof ranges, &got, nullptr);
+    const bool ok = DeviceIoControl(source, FSCTL_QUERY_ALLOCATED_RANGES, &query, sizeof query, ranges, sizeof ranges,
+                                    &got, nullptr);
     if (!ok && GetLastError() != ERROR_MORE_DATA) {
       if (offset > 0) return Win32Result::LastError();
       if (Win32Result result = copyRange(0, size, true); !result) return result;

@@ -66,6 +66,12 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
   return path.append(name);
 }
 
+std::string AsFolder(std::string_view path) {
+  std::string folder(path);
+  if (!folder.empty() && folder.back() != '\\') folder += '\\';
+  return folder;
+}
+
 PathFacts LookAt(std::string_view path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExW(Win32Path(path).c_str(), GetFileExInfoStandard, &data)) return {};

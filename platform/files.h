@@ -95,6 +95,10 @@ std::wstring Win32Path(std::string_view path);
 // "Desktop" give "c:\\users\\Bob\\Desktop").
 std::string JoinPath(std::string_view folder, std::string_view name);
 
+// A folder as the walks and the transfer take it: ending in one backslash,
+// whether or not it was given with one.
+std::string AsFolder(std::string_view path);
+
 // What one look at a path tells.
 struct PathFacts {
   bool exists = false;

@@ -10,9 +10,7 @@ struct TreeWalk::Level {
 
   // Why the folder could not be listed, at once or part-way; ERROR_SUCCESS
   // when it could.
-  DWORD Failure() const {
-    return search.OpenError() != ERROR_SUCCESS ? search.OpenError() : search.StopError();
-  }
+  DWORD Failure() const { return search.OpenError() != ERROR_SUCCESS ? search.OpenError() : search.StopError(); }
 
   std::string folder;  // ends in a backslash
   DirSearch search;
@@ -20,9 +18,7 @@ struct TreeWalk::Level {
   bool failureReported = false;
 };
 
-TreeWalk::TreeWalk(std::string_view root) : root_(root) {
-  if (!root_.empty() && root_.back() != '\\') root_ += '\\';
-}
+TreeWalk::TreeWalk(std::string_view root) : root_(AsFolder(root)) {}
 
 TreeWalk::~TreeWalk() = default;
 
@@ -32,7 +28,7 @@ TreeWalk::Step TreeWalk::Next() {
     levels_.push_back(std::make_unique<Level>(root_));
   } else if (enterNext_) {
     enterNext_ = false;
-    levels_.push_back(std::make_unique<Level>(current_.path + "\\"));
+    levels_.push_back(std::make_unique<Level>(AsFolder(current_.path)));
   }
   while (!levels_.empty()) {
     Level& level = *levels_.back();

@@ -34,7 +34,7 @@ void FileCounter::CountFiles(const std::string& folder) {
 void FileCounter::CountFolders(const std::vector<std::string>& folders) {
   for (const std::string& folder : folders) {
     if (!keepCounting_) break;
-    CountFiles(folder + "\\");
+    CountFiles(folder);
   }
 }
 

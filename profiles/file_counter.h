@@ -32,7 +32,7 @@ class FileCounter {
   FileCounter(const std::atomic<bool>& keepCounting, std::function<void(std::int32_t files)> onTenthFile)
       : keepCounting_(keepCounting), onTenthFile_(std::move(onTenthFile)) {}
 
-  // Counts every file below `folder` (ending in a backslash), hidden and
+  // Counts every file below `folder`, hidden and
   // system ones included. Links (junctions, symbolic links) are not followed:
   // they lead out of the profile, some back into their own parent.
   void CountFiles(const std::string& folder);

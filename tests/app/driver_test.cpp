@@ -52,6 +52,18 @@ class Driver : public test::WindowTest {
   }
 
 
+  // Each typed name is refused with its message, and the page stays.
+  void ExpectRefused(TfrmMain& form, const std::vector<std::pair<std::string, std::string>>& refused) {
+    for (const auto& [typed, message] : refused) {
+      SCOPED_TRACE(typed);
+      messages.clear();
+      form.txtNewUser.SetText(typed);
+      ASSERT_TRUE(Click(form.cmdNext6));
+      EXPECT_EQ(messages, std::vector<std::string>{message});
+      EXPECT_EQ(form.PageControl1.ActivePage(), &form.tsProfileList);
+    }
+  }
+
   test::CleanMachine machine;
 };
 
@@ -118,21 +130,14 @@ TEST_F(Driver, NamesThatLeadToWhatIsNotANewUsersProfileAreRefusedBeforeAnythingR
   ASSERT_TRUE(Click(form.cmdNext0));
   SelectItem(form.lbInfectedUser, "Alice");
 
-  const std::pair<std::string, const char*> refused[] = {
+  const std::vector<std::pair<std::string, std::string>> refused = {
       {"Default", kReservedProfileMessage},          {"default user", kReservedProfileMessage},
       {"ALL USERS", kReservedProfileMessage},        {UpperCase(hidden), kReservedProfileMessage},
       {"Erin.", kTrailingFullStopMessage},           {" Erin. ", kTrailingFullStopMessage},
       {"gUEST", kBuiltInAccountMessage},             {"defaultaccount", kBuiltInAccountMessage},
       {"WDAGUtilityAccount", kBuiltInAccountMessage}, {"Christopher-Alexander", kNameTooLongMessage},
   };
-  for (const auto& [typed, message] : refused) {
-    SCOPED_TRACE(typed);
-    messages.clear();
-    form.txtNewUser.SetText(typed);
-    ASSERT_TRUE(Click(form.cmdNext6));
-    EXPECT_EQ(messages, std::vector<std::string>{message});
-    EXPECT_EQ(form.PageControl1.ActivePage(), &form.tsProfileList);
-  }
+  ExpectRefused(form, refused);
   // Chosen from the list, the guest account's profile is refused as well.
   messages.clear();
   form.txtNewUser.SetText("");
@@ -332,14 +337,7 @@ TEST_F(RealProfileFolder, NamesThatCannotBeAProfileOrWouldLandInALeftoverAreRefu
   for (const char* device : {"CON", "nul", "Aux", "PRN", "COM1", "lpt9", "con.txt", "nul.Bob"}) {
     refused.emplace_back(device, kDeviceNameMessage);
   }
-  for (const auto& [typed, message] : refused) {
-    SCOPED_TRACE(typed);
-    messages.clear();
-    form.txtNewUser.SetText(typed);
-    ASSERT_TRUE(Click(form.cmdNext6));
-    EXPECT_EQ(messages, std::vector<std::string>{message});
-    EXPECT_EQ(form.PageControl1.ActivePage(), &form.tsProfileList);
-  }
+  ExpectRefused(form, refused);
   EXPECT_TRUE(tools.Records().empty());
   EXPECT_EQ(test::ReadWholeFile("c:\\users\\Alice\\Documents\\letter.txt"), "letter");
   // Chosen from the list, the leftover folder is taken as it is.

@@ -51,8 +51,8 @@ TEST_F(CommandLine, MovesIntoAnExistingProfileWithALogFileAndNoWindow) {
   const std::vector<std::string> log = NewestLog();
   ASSERT_GT(log.size(), 10u);
   EXPECT_EQ(log[0], "Program: Ferrowin version 14");
-  EXPECT_TRUE(std::find(log.begin(), log.end(), "Your data has been moved from c:\\users\\Alice\\ to c:\\users\\Public.") !=
-              log.end());
+  EXPECT_TRUE(std::find(log.begin(), log.end(),
+                        "Your data has been moved from c:\\users\\Alice\\ to c:\\users\\Public.") != log.end());
   EXPECT_TRUE(StartsWith(log.back(), "Summary: 1 files (6 B) carried, 0 entries left behind, 0 entries failed, in "))
       << log.back();
   EXPECT_TRUE(Contains(run.output, "Your data has been moved from")) << run.output;
@@ -78,8 +78,9 @@ TEST_F(CommandLine, ANewAccountEndsWithThreeUntilItHasSignedInOnce) {
   WriteFile("c:\\users\\Alice\\Pictures\\cat.jpg", "cat");
   const test::FinishedRun first = Run("/from:Alice /to:Bob /admin /wait:0");
   EXPECT_EQ(first.exitCode, 3u) << first.output;
-  EXPECT_TRUE(Contains(first.output, "The profile of Bob does not exist yet: sign in once as Bob, then run the same "
-                                     "command again."))
+  EXPECT_TRUE(Contains(first.output,
+                       "The profile of Bob does not exist yet: sign in once as Bob, then run the same "
+                       "command again."))
       << first.output;
   EXPECT_EQ(tools.Records().size(), 3u);  // the account, its password's expiry, the administrators group
   EXPECT_TRUE(PathIsFile("c:\\users\\Alice\\Pictures\\cat.jpg"));

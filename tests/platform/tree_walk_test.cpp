@@ -44,11 +44,11 @@ TEST(TreeWalkTest, GoesDepthFirstPastLinksAndNamesAFolderThatWentAwayMeanwhile) 
     if (entry.name == "Vanishing") test::RemoveTree(entry.path);
   });
   const std::string r = root.Path() + "\\";
-  EXPECT_EQ(steps, (std::vector<std::string>{
-                       "entry " + r + "a.txt", "entry " + r + "Link", "entry " + r + "Sub", "entry " + r + "Sub\\b.txt",
-                       "leave " + r + "Sub\\", "entry " + r + "Vanishing",
-                       "unreadable " + r + "Vanishing\\ (" + std::to_string(ERROR_PATH_NOT_FOUND) + ")",
-                       "leave " + r + "Vanishing\\", "leave " + r}));
+  EXPECT_EQ(steps,
+            (std::vector<std::string>{"entry " + r + "a.txt", "entry " + r + "Link", "entry " + r + "Sub",
+                                      "entry " + r + "Sub\\b.txt", "leave " + r + "Sub\\", "entry " + r + "Vanishing",
+                                      "unreadable " + r + "Vanishing\\ (" + std::to_string(ERROR_PATH_NOT_FOUND) + ")",
+                                      "leave " + r + "Vanishing\\", "leave " + r}));
 
   TreeWalk missing(root / "absent");
   EXPECT_EQ(missing.Next(), TreeWalk::Step::Unreadable);
