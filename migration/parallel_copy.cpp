@@ -48,6 +48,7 @@ ParallelCopy::~ParallelCopy() {
     std::unique_lock lock(mutex_);
     for (Slot* untaken : queue_) untaken->done = true;  // never to be run
     queue_.clear();
+    callerWaiting_ = true;
     for (Slot& slot : order_) jobDone_.wait(lock, [&] { return slot.done; });
   }
   {
@@ -62,11 +63,18 @@ void ParallelCopy::StartWorkers() {
   for (int i = 0; i < workers_; ++i) threads_.emplace_back([this] { Work(); });
 }
 
+// Under Wine every wake-up of a thread is a round trip to its server, which
+// costs as much as a small file's opening: a worker is woken only when it
+// sleeps, and the caller only when it waits for a job to finish.
 void ParallelCopy::Work() {
   WholeFileCopier copier(extras_);
   std::unique_lock lock(mutex_);
   for (;;) {
-    workAdded_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
+    if (queue_.empty()) {
+      ++idleWorkers_;
+      workAdded_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
+      --idleWorkers_;
+    }
     if (queue_.empty()) return;
     Slot* slot = queue_.front();
     queue_.pop_front();
@@ -74,7 +82,7 @@ void ParallelCopy::Work() {
     RunFileCopyJob(*slot->job, copier);
     lock.lock();
     slot->done = true;
-    jobDone_.notify_all();
+    if (callerWaiting_) jobDone_.notify_all();
   }
 }
 
@@ -88,11 +96,13 @@ void ParallelCopy::Add(FileCopyJob job) {
   while (order_.size() >= kJobsInFlightPerWorker * static_cast<size_t>(workers_)) CommitFirst(true);
   Slot& slot = order_.emplace_back();
   slot.job = std::move(job);
+  bool wake = false;
   {
     std::lock_guard lock(mutex_);
     queue_.push_back(&slot);
+    wake = idleWorkers_ > 0;
   }
-  workAdded_.notify_one();
+  if (wake) workAdded_.notify_one();
 }
 
 void ParallelCopy::RunAlone(FileCopyJob job) {
@@ -129,7 +139,9 @@ bool ParallelCopy::CommitFirst(bool wait) {
     std::unique_lock lock(mutex_);
     if (!first.done) {
       if (!wait) return false;
+      callerWaiting_ = true;
       jobDone_.wait(lock, [&] { return first.done; });
+      callerWaiting_ = false;
     }
   }
   // The worker is done with the slot: it is the caller's alone now.

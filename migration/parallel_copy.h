@@ -91,6 +91,8 @@ class ParallelCopy {
   std::deque<Slot> order_;   // every slot not yet committed, in order; changed by the caller's thread only
   std::deque<Slot*> queue_;  // jobs no worker has taken yet
   bool stopping_ = false;
+  int idleWorkers_ = 0;
+  bool callerWaiting_ = false;
   std::vector<std::thread> threads_;
 };
 
