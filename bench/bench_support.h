@@ -41,13 +41,22 @@ inline double TimeOnHost(const std::string& command) {
   return micros.empty() ? -1 : std::stod(micros) / 1e6;
 }
 
-// The host's view of the process (Wine and all): its resident high-water
-// mark, VmHWM, from /proc; -1 when it cannot be read.
+// The host's view of this process (Wine's part and ours): its resident
+// high-water mark, VmHWM, read from the host's /proc; -1 when it cannot be
+// read. Not through \\?\unix\proc\self: Wine's server opens files for the
+// process, so "self" there is the server.
 inline double ResidentPeakMegabytes() {
-  const std::string status = test::ReadWholeFile("\\\\?\\unix\\proc\\self\\status");
-  const size_t at = status.find("VmHWM:");
-  if (at == std::string::npos) return -1;
-  return std::stod(status.substr(at + 6)) / 1024.0;
+  wchar_t own[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, own, MAX_PATH);
+  std::wstring name = own;
+  name = name.substr(name.find_last_of(L"\\/") + 1);
+  const std::string result = "C:\\ferrowin-bench-vmhwm.txt";
+  test::RunOnHost("grep VmHWM /proc/$(pgrep -of " + test::ShellQuote(std::string(name.begin(), name.end())) +
+                      ")/status | tr -dc 0-9 > " + test::ShellQuote(test::HostPath(result)),
+                  60000);
+  const std::string kilobytes = test::ReadWholeFile(result);
+  DeleteFileW(L"C:\\ferrowin-bench-vmhwm.txt");
+  return kilobytes.empty() ? -1 : std::stod(kilobytes) / 1024.0;
 }
 
 inline double PeakMegabytes() {
