@@ -109,8 +109,9 @@ class CatalogueRun {
   // False, and the folder named when it was there at the start, when the
   // source can no longer be read there; true when it can go on.
   bool StillThere(const char* relative) {
+    if (!WasThere(relative)) return !transfer_.SourceGone();
     const std::string folder = JoinPath(source_, relative);
-    if (!WasThere(relative) || (!transfer_.SourceGone() && PathIsDirectory(folder))) return !transfer_.SourceGone();
+    if (!transfer_.SourceGone() && PathIsDirectory(folder)) return true;
     transfer_.ReportUnreadable(AsFolder(folder));
     return false;
   }
