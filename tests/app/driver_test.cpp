@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "app/Unit2.h"
 #include "console/destination_name.h"
+#include "console/profile_maker.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "tests/support/console_tools.h"
@@ -422,6 +424,123 @@ TEST_F(Driver, WaitsForTheCounterInCopyModeAndShowsItsProgress) {
   EXPECT_EQ(form.lblFileCount.Text(), "Files = 50001 (6 B)");
   EXPECT_EQ(form.lblMagic4.Text(), "DONE");
   EXPECT_EQ(test::ReadWholeFile("c:\\users\\Public\\Documents\\letter.txt"), "letter");
+}
+
+// Where Windows makes a new account's profile without a sign-in, the data is
+// carried at once into the folder it records; where it cannot, the sign-in
+// is awaited as before.
+std::string instructionShown;
+void CALLBACK SignInAsBob(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  instructionShown = watchedForm->lblMagic2.Text();
+  test::SimulateFirstSignIn("Bob");
+}
+// Ends a wait that should not have begun.
+void CALLBACK CloseTheWindow(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  PostMessageW(watchedForm->Handle(), WM_CLOSE, 0, 0);
+}
+
+class ProfileWithoutSignIn : public RealProfileFolder {
+ protected:
+  using Outcome = MadeProfile::Outcome;
+  // CreateProfile as Windows answers: c:\users\LEAF built (with its folders, or
+  // only AppData as from a Default profile without a Desktop) and recorded.
+  FormOptions Making(Outcome outcome, const std::string& leaf, bool withDesktop = true) {
+    FormOptions options = OptionsWithAccounts();
+    options.makeProfile = [=, this](const std::string& sid, const std::string& name) -> MadeProfile {
+      asked.push_back(name);
+      if (outcome == Outcome::Failed) return {.outcome = outcome, .result = E_ACCESSDENIED};
+      withDesktop ? test::SimulateFirstSignIn(leaf) : MakeDirs("c:\\users\\" + leaf + "\\AppData\\Local");
+      entry.emplace(sid, "C:\\Users\\" + leaf);
+      return {.outcome = outcome, .folder = "C:\\Users\\" + leaf};
+    };
+    return options;
+  }
+  std::vector<std::string> Migrate(const std::string& name, const FormOptions& options, TIMERPROC during, UINT afterMs) {
+    watchedForm = &CreateForm(options);
+    EXPECT_TRUE(Click(watchedForm->cmdNext0));
+    SelectItem(watchedForm->lbInfectedUser, "Alice");
+    watchedForm->txtNewUser.SetText(name);
+    const UINT_PTR timer = SetTimer(nullptr, 0, afterMs, during);
+    EXPECT_TRUE(Click(watchedForm->cmdNext6));
+    KillTimer(nullptr, timer);
+    return watchedForm->memoRecovery.Lines();
+  }
+  std::vector<std::string> asked;
+  std::optional<test::ProfileListEntry> entry;
+};
+
+TEST_F(ProfileWithoutSignIn, TheDataIsCarriedAtOnceIntoTheFolderWindowsRecords) {
+  const struct {
+    Outcome outcome;
+    const char* leaf;
+    bool withDesktop;
+    bool leftover;  // c:\users\Bob, a deleted account's, is in the way
+  } cases[] = {{Outcome::Made, "Bob", true, false},
+               {Outcome::Made, "Bob", false, false},
+               {Outcome::Made, "Bob.PC", true, true},
+               {Outcome::AlreadyThere, "Bob.PC", true, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.leaf) + (c.withDesktop ? "" : " without a Desktop"));
+    test::CleanMachine clean;
+    entry.reset();
+    asked.clear();
+    WriteFile("c:\\users\\Alice\\Documents\\letter.txt", "letter");
+    WriteFile("c:\\users\\Alice\\Desktop\\todo.txt", "todo");
+    std::optional<test::ProfileListEntry> deleted;
+    if (c.leftover) {
+      test::SimulateFirstSignIn("Bob");
+      deleted.emplace("S-1-5-21-77-77-77-1099", "c:\\users\\Bob");
+    }
+    const std::vector<std::string> lines = Migrate("Bob", Making(c.outcome, c.leaf, c.withDesktop), CloseTheWindow, 20000);
+    const std::string folder = "C:\\Users\\" + std::string(c.leaf);
+    EXPECT_EQ(asked, std::vector<std::string>{"Bob"});
+    EXPECT_EQ(test::ReadWholeFile(folder + "\\Documents\\letter.txt"), "letter");
+    EXPECT_EQ(test::ReadWholeFile(folder + "\\Desktop\\todo.txt"), "todo");
+    if (c.leftover) {
+      EXPECT_TRUE(test::ListTree("c:\\users\\Bob\\Documents").empty());
+    }
+    const std::string note = "NOTE: Made the profile of Bob at " + folder +
+                             " without a sign-in; Windows finishes setting it up at Bob's first sign-in.";
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), note), c.outcome == Outcome::Made ? 1 : 0);
+    EXPECT_FALSE(std::any_of(lines.begin(), lines.end(), [](auto& line) { return StartsWith(line, "ERROR"); }));
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines[lines.size() - 4], "Your data has been moved from c:\\users\\Alice\\ to " + folder + ".");
+  }
+}
+
+TEST_F(ProfileWithoutSignIn, WhereWindowsCannotMakeItTheReasonIsLoggedAndTheSignInAwaited) {
+  WriteFile("c:\\users\\Alice\\Documents\\letter.txt", "letter");
+  const std::vector<std::string> lines = Migrate("Bob", Making(Outcome::Failed, "Bob"), SignInAsBob, 300);
+  EXPECT_EQ(instructionShown, SignInInstruction("Bob"));
+  EXPECT_EQ(test::ReadWholeFile("c:\\users\\Bob\\Documents\\letter.txt"), "letter");
+  std::string reason = SystemErrorText(ERROR_ACCESS_DENIED);
+  reason.pop_back();  // its full stop
+  const std::string note = "NOTE: Windows could not make the profile of BOB (" + reason +
+                           "): sign in once as BOB; the data will then be moved automatically.";
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), note), 1);
+}
+
+TEST_F(ProfileWithoutSignIn, NothingIsMadeForPublicAChosenProfileAnExistingOneOrARefusedName) {
+  WriteFile("c:\\users\\Alice\\Documents\\letter.txt", "letter");
+  test::SimulateFirstSignIn("Carl");
+  test::SimulateFirstSignIn("Fay");
+  test::ProfileListEntry fay("S-1-5-21-77-77-77-1002", "c:\\users\\Fay");
+  FormOptions options = Making(Outcome::Made, "Bob");
+  options.accounts.localAccountExists = [](const std::string& name) { return name == "Carl"; };
+  for (const char* typed : {"public", "Fay", "CON", ""}) {
+    SCOPED_TRACE(typed);
+    TfrmMain& form = CreateForm(options);
+    ASSERT_TRUE(Click(form.cmdNext0));
+    SelectItem(form.lbInfectedUser, "Alice");
+    SelectItem(form.lbNewUser, "Carl");
+    form.txtNewUser.SetText(typed);
+    ASSERT_TRUE(Click(form.cmdNext6));
+  }
+  EXPECT_EQ(messages, std::vector<std::string>{kDeviceNameMessage});
+  EXPECT_TRUE(asked.empty());
+  EXPECT_FALSE(PathExists("c:\\users\\Bob"));
 }
 
 }  // namespace
