@@ -12,7 +12,7 @@ namespace ferrowin {
 
 struct MadeProfile {
   enum class Outcome {
-    Unavailable,   // this Windows offers no way to make one (Wine's userenv has no CreateProfile)
+    Unavailable,  // this Windows offers no way to make one (Wine's userenv has no CreateProfile)
     Made,
     AlreadyThere,  // the account has a profile already
     Failed,

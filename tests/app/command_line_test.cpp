@@ -4,15 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
-
-#include "app/command_line_migration.h"
-#include "platform/files.h"
 #include "platform/text.h"
-#include "tests/support/console_tools.h"
-#include "tests/support/machine.h"
-#include "tests/support/tree.h"
-#include "tests/support/window.h"
 
 namespace ferrowin {
 namespace {
@@ -71,31 +63,6 @@ TEST(CommandLine, ReadsEachArgumentList) {
     EXPECT_EQ(line.admin, c.admin);
     EXPECT_EQ(line.waitMinutes, c.waitMinutes);
   }
-}
-
-// Where Windows makes the new account's profile, one run carries the data;
-// where it cannot, the run ends with 3 as before, and the same command after
-// that carries.
-TEST(CommandLineMigration, ANewAccountIsCarriedInOneRunWhereWindowsMakesItsProfile) {
-  test::CleanMachine machine;
-  test::ConsoleTools tools;
-  test::WriteFile("c:\\users\\Alice\\Pictures\\cat.jpg", "cat");
-  HRESULT answer = E_ACCESSDENIED;
-  std::optional<test::ProfileListEntry> entry;
-  MigrationSettings settings;
-  settings.accounts.accountSid = [](const std::string& name) { return name == "Bob" ? "S-1-5-21-77-77-77-1001" : ""; };
-  settings.makeProfile = [&](const std::string& sid, const std::string& name) -> MadeProfile {
-    if (FAILED(answer)) return {.outcome = MadeProfile::Outcome::Failed, .result = answer};
-    test::SimulateFirstSignIn(name);
-    entry.emplace(sid, "C:\\Users\\" + name);
-    return {.outcome = MadeProfile::Outcome::Made, .folder = "C:\\Users\\" + name};
-  };
-  const CommandLine line = ParseCommandLine({"/from:Alice", "/to:Bob", "/admin"});
-  EXPECT_EQ(RunFromCommandLine(line, test::PassingEnvironment(), settings), 3);
-  EXPECT_TRUE(PathIsFile("c:\\users\\Alice\\Pictures\\cat.jpg"));
-  answer = S_OK;
-  EXPECT_EQ(RunFromCommandLine(line, test::PassingEnvironment(), settings), 0);
-  EXPECT_EQ(test::ReadWholeFile("c:\\users\\Bob\\Pictures\\cat.jpg"), "cat");
 }
 
 }  // namespace

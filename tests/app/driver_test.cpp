@@ -8,8 +8,8 @@
 #include <utility>
 
 #include "app/Unit2.h"
+#include "app/command_line_migration.h"
 #include "console/destination_name.h"
-#include "console/profile_maker.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "tests/support/console_tools.h"
@@ -161,6 +161,7 @@ TEST_F(Driver, AChosenProfileWithoutALocalAccountIsFilledWithoutMakingOne) {
     WriteFile("c:\\windows.old\\users\\Carol\\Favorites\\news.url", "url");
     test::SimulateFirstSignIn("Carol");
     FormOptions options = Options();
+    options.makeProfile = [](auto&, auto& name) { ADD_FAILURE() << name; return MadeProfile{}; };  // none made
     options.accounts.localAccountExists = [localAccount](const std::string& name) {
       return localAccount && name == "Carol";
     };
@@ -357,7 +358,9 @@ TEST_F(RealProfileFolder, TheDataGoesWhereWindowsRecordedTheAccountsProfile) {
   test::SimulateFirstSignIn("Bob.PC");
   test::ProfileListEntry bob("S-1-5-21-77-77-77-1001", "%SystemDrive%\\Users\\Bob.PC");
   ASSERT_TRUE(bob.Ok());
-  MigrateAliceTo("Bob", OptionsWithAccounts());
+  FormOptions options = OptionsWithAccounts();
+  options.makeProfile = [](auto&, auto& name) { ADD_FAILURE() << name; return MadeProfile{}; };  // Bob has one
+  MigrateAliceTo("Bob", options);
   EXPECT_EQ(test::ReadWholeFile("c:\\users\\Bob.PC\\Documents\\letter.txt"), "letter");
   EXPECT_TRUE(test::ListTree("c:\\users\\Bob\\Documents").empty());
   const std::vector<std::string> lines = mainForm->memoRecovery.Lines();
@@ -388,6 +391,66 @@ TEST_F(RealProfileFolder, TheWaitEndsOnTheFolderWindowsGivesTheNewAccount) {
   ASSERT_TRUE(entry && entry->Ok());
   EXPECT_EQ(test::ReadWholeFile("c:\\users\\Fay.PC\\Music\\song.mp3"), "song");
   EXPECT_FALSE(PathExists("c:\\users\\Fay"));
+}
+
+// Where Windows makes the profile without a sign-in (CreateProfile, which
+// Wine lacks), the data goes at once into the folder it records; where it
+// cannot, the sign-in is awaited as before.
+bool askedToSignIn = false;
+std::unique_ptr<TfrmMain>* signingInForm = nullptr;
+void CALLBACK SignInWhenAsked(HWND, UINT, UINT_PTR, DWORD) {
+  if (askedToSignIn || !*signingInForm || (*signingInForm)->lblMagic2.Text() != SignInInstruction("Bob")) return;
+  askedToSignIn = true;
+  test::SimulateFirstSignIn("Bob");
+}
+
+TEST_F(RealProfileFolder, TheProfileWindowsMakesIsFilledAtOnceAndWhereItCannotTheSignInIsAwaited) {
+  using Outcome = MadeProfile::Outcome;
+  const struct {
+    Outcome outcome;
+    const char* leaf;
+    bool leftover;  // c:\users\Bob, a deleted account's, is in the way
+    bool withDesktop = true;
+  } cases[] = {{Outcome::Made, "Bob", false},
+               {Outcome::Made, "Bob", false, false},
+               {Outcome::Made, "Bob.PC", true},
+               {Outcome::AlreadyThere, "Bob.PC", false},
+               {Outcome::Failed, "Bob", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.leaf) + (c.withDesktop ? "" : " without a Desktop"));
+    test::CleanMachine clean;
+    WriteFile("c:\\users\\Alice\\Documents\\letter.txt", "letter");
+    std::optional<test::ProfileListEntry> entry, deleted;
+    if (c.leftover) test::SimulateFirstSignIn("Bob");
+    if (c.leftover) deleted.emplace("S-1-5-21-77-77-77-1099", "c:\\users\\Bob");
+    const std::string folder = c.outcome == Outcome::Failed ? "c:\\users\\Bob" : "C:\\Users\\" + std::string(c.leaf);
+    FormOptions options = OptionsWithAccounts();
+    options.makeProfile = [&](const std::string& sid, const std::string& name) -> MadeProfile {
+      EXPECT_EQ(name, "Bob");
+      if (c.outcome == Outcome::Failed) return {.outcome = c.outcome, .result = E_ACCESSDENIED};
+      c.withDesktop ? test::SimulateFirstSignIn(c.leaf) : MakeDirs(folder + "\\AppData");
+      entry.emplace(sid, folder);
+      return {.outcome = c.outcome, .folder = folder};
+    };
+    askedToSignIn = false;
+    signingInForm = &mainForm;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, SignInWhenAsked);
+    MigrateAliceTo("Bob", options);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(askedToSignIn, c.outcome == Outcome::Failed);
+    EXPECT_EQ(test::ReadWholeFile(folder + "\\Documents\\letter.txt"), "letter");
+    EXPECT_TRUE(!c.leftover || test::ListTree("c:\\users\\Bob\\Documents").empty());
+    const std::string reason = SystemErrorText(ERROR_ACCESS_DENIED);
+    const std::string note =
+        c.outcome == Outcome::Failed
+            ? "NOTE: Windows could not make the profile of BOB (" + reason.substr(0, reason.size() - 1) +
+                  "): sign in once as BOB; the data will then be moved automatically."
+            : "NOTE: Made the profile of Bob at " + folder + " without a sign-in; Windows finishes setting it up at " +
+                  "Bob's first sign-in.";
+    const std::vector<std::string> lines = mainForm->memoRecovery.Lines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), note), c.outcome == Outcome::AlreadyThere ? 0 : 1);
+    EXPECT_EQ(lines.at(lines.size() - 4), "Your data has been moved from c:\\users\\Alice\\ to " + folder + ".");
+  }
 }
 
 // What the "Move Data" status showed while the driver ran, sampled by a timer
@@ -426,121 +489,21 @@ TEST_F(Driver, WaitsForTheCounterInCopyModeAndShowsItsProgress) {
   EXPECT_EQ(test::ReadWholeFile("c:\\users\\Public\\Documents\\letter.txt"), "letter");
 }
 
-// Where Windows makes a new account's profile without a sign-in, the data is
-// carried at once into the folder it records; where it cannot, the sign-in
-// is awaited as before.
-std::string instructionShown;
-void CALLBACK SignInAsBob(HWND, UINT, UINT_PTR timer, DWORD) {
-  KillTimer(nullptr, timer);
-  instructionShown = watchedForm->lblMagic2.Text();
-  test::SimulateFirstSignIn("Bob");
-}
-// Ends a wait that should not have begun.
-void CALLBACK CloseTheWindow(HWND, UINT, UINT_PTR timer, DWORD) {
-  KillTimer(nullptr, timer);
-  PostMessageW(watchedForm->Handle(), WM_CLOSE, 0, 0);
-}
-
-class ProfileWithoutSignIn : public RealProfileFolder {
- protected:
-  using Outcome = MadeProfile::Outcome;
-  // CreateProfile as Windows answers: c:\users\LEAF built (with its folders, or
-  // only AppData as from a Default profile without a Desktop) and recorded.
-  FormOptions Making(Outcome outcome, const std::string& leaf, bool withDesktop = true) {
-    FormOptions options = OptionsWithAccounts();
-    options.makeProfile = [=, this](const std::string& sid, const std::string& name) -> MadeProfile {
-      asked.push_back(name);
-      if (outcome == Outcome::Failed) return {.outcome = outcome, .result = E_ACCESSDENIED};
-      withDesktop ? test::SimulateFirstSignIn(leaf) : MakeDirs("c:\\users\\" + leaf + "\\AppData\\Local");
-      entry.emplace(sid, "C:\\Users\\" + leaf);
-      return {.outcome = outcome, .folder = "C:\\Users\\" + leaf};
-    };
-    return options;
-  }
-  std::vector<std::string> Migrate(const std::string& name, const FormOptions& options, TIMERPROC during, UINT afterMs) {
-    watchedForm = &CreateForm(options);
-    EXPECT_TRUE(Click(watchedForm->cmdNext0));
-    SelectItem(watchedForm->lbInfectedUser, "Alice");
-    watchedForm->txtNewUser.SetText(name);
-    const UINT_PTR timer = SetTimer(nullptr, 0, afterMs, during);
-    EXPECT_TRUE(Click(watchedForm->cmdNext6));
-    KillTimer(nullptr, timer);
-    return watchedForm->memoRecovery.Lines();
-  }
-  std::vector<std::string> asked;
+// The command line, where Windows makes the new account's profile: one run.
+TEST_F(Driver, ANewAccountIsCarriedInOneCommandLineRunWhereWindowsMakesItsProfile) {
+  test::ConsoleTools tools;
+  WriteFile("c:\\users\\Alice\\Pictures\\cat.jpg", "cat");
   std::optional<test::ProfileListEntry> entry;
-};
-
-TEST_F(ProfileWithoutSignIn, TheDataIsCarriedAtOnceIntoTheFolderWindowsRecords) {
-  const struct {
-    Outcome outcome;
-    const char* leaf;
-    bool withDesktop;
-    bool leftover;  // c:\users\Bob, a deleted account's, is in the way
-  } cases[] = {{Outcome::Made, "Bob", true, false},
-               {Outcome::Made, "Bob", false, false},
-               {Outcome::Made, "Bob.PC", true, true},
-               {Outcome::AlreadyThere, "Bob.PC", true, false}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.leaf) + (c.withDesktop ? "" : " without a Desktop"));
-    test::CleanMachine clean;
-    entry.reset();
-    asked.clear();
-    WriteFile("c:\\users\\Alice\\Documents\\letter.txt", "letter");
-    WriteFile("c:\\users\\Alice\\Desktop\\todo.txt", "todo");
-    std::optional<test::ProfileListEntry> deleted;
-    if (c.leftover) {
-      test::SimulateFirstSignIn("Bob");
-      deleted.emplace("S-1-5-21-77-77-77-1099", "c:\\users\\Bob");
-    }
-    const std::vector<std::string> lines = Migrate("Bob", Making(c.outcome, c.leaf, c.withDesktop), CloseTheWindow, 20000);
-    const std::string folder = "C:\\Users\\" + std::string(c.leaf);
-    EXPECT_EQ(asked, std::vector<std::string>{"Bob"});
-    EXPECT_EQ(test::ReadWholeFile(folder + "\\Documents\\letter.txt"), "letter");
-    EXPECT_EQ(test::ReadWholeFile(folder + "\\Desktop\\todo.txt"), "todo");
-    if (c.leftover) {
-      EXPECT_TRUE(test::ListTree("c:\\users\\Bob\\Documents").empty());
-    }
-    const std::string note = "NOTE: Made the profile of Bob at " + folder +
-                             " without a sign-in; Windows finishes setting it up at Bob's first sign-in.";
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), note), c.outcome == Outcome::Made ? 1 : 0);
-    EXPECT_FALSE(std::any_of(lines.begin(), lines.end(), [](auto& line) { return StartsWith(line, "ERROR"); }));
-    ASSERT_GE(lines.size(), 4u);
-    EXPECT_EQ(lines[lines.size() - 4], "Your data has been moved from c:\\users\\Alice\\ to " + folder + ".");
-  }
-}
-
-TEST_F(ProfileWithoutSignIn, WhereWindowsCannotMakeItTheReasonIsLoggedAndTheSignInAwaited) {
-  WriteFile("c:\\users\\Alice\\Documents\\letter.txt", "letter");
-  const std::vector<std::string> lines = Migrate("Bob", Making(Outcome::Failed, "Bob"), SignInAsBob, 300);
-  EXPECT_EQ(instructionShown, SignInInstruction("Bob"));
-  EXPECT_EQ(test::ReadWholeFile("c:\\users\\Bob\\Documents\\letter.txt"), "letter");
-  std::string reason = SystemErrorText(ERROR_ACCESS_DENIED);
-  reason.pop_back();  // its full stop
-  const std::string note = "NOTE: Windows could not make the profile of BOB (" + reason +
-                           "): sign in once as BOB; the data will then be moved automatically.";
-  EXPECT_EQ(std::count(lines.begin(), lines.end(), note), 1);
-}
-
-TEST_F(ProfileWithoutSignIn, NothingIsMadeForPublicAChosenProfileAnExistingOneOrARefusedName) {
-  WriteFile("c:\\users\\Alice\\Documents\\letter.txt", "letter");
-  test::SimulateFirstSignIn("Carl");
-  test::SimulateFirstSignIn("Fay");
-  test::ProfileListEntry fay("S-1-5-21-77-77-77-1002", "c:\\users\\Fay");
-  FormOptions options = Making(Outcome::Made, "Bob");
-  options.accounts.localAccountExists = [](const std::string& name) { return name == "Carl"; };
-  for (const char* typed : {"public", "Fay", "CON", ""}) {
-    SCOPED_TRACE(typed);
-    TfrmMain& form = CreateForm(options);
-    ASSERT_TRUE(Click(form.cmdNext0));
-    SelectItem(form.lbInfectedUser, "Alice");
-    SelectItem(form.lbNewUser, "Carl");
-    form.txtNewUser.SetText(typed);
-    ASSERT_TRUE(Click(form.cmdNext6));
-  }
-  EXPECT_EQ(messages, std::vector<std::string>{kDeviceNameMessage});
-  EXPECT_TRUE(asked.empty());
-  EXPECT_FALSE(PathExists("c:\\users\\Bob"));
+  MigrationSettings settings;
+  settings.accounts.accountSid = [](const std::string&) { return std::string("S-1-5-21-77-77-77-1001"); };
+  settings.makeProfile = [&](const std::string& sid, const std::string& name) -> MadeProfile {
+    test::SimulateFirstSignIn(name);
+    entry.emplace(sid, "C:\\Users\\" + name);
+    return {.outcome = MadeProfile::Outcome::Made};
+  };
+  const CommandLine line = ParseCommandLine({"/from:Alice", "/to:Bob", "/admin"});
+  EXPECT_EQ(RunFromCommandLine(line, test::PassingEnvironment(), settings), 0);
+  EXPECT_EQ(test::ReadWholeFile("c:\\users\\Bob\\Pictures\\cat.jpg"), "cat");
 }
 
 }  // namespace
