@@ -446,16 +446,11 @@ void CALLBACK SignInWhenAsked(HWND, UINT, UINT_PTR, DWORD) {
 
 TEST_F(RealProfileFolder, TheProfileWindowsMakesIsFilledAtOnceAndWhereItCannotTheSignInIsAwaited) {
   using Outcome = MadeProfile::Outcome;
-  const struct {
-    Outcome outcome;
-    const char* leaf;
-    bool leftover;  // c:\users\Bob, a deleted account's, is in the way
-    bool withDesktop = true;
-  } cases[] = {{Outcome::Made, "Bob", false},
-               {Outcome::Made, "Bob", false, false},
-               {Outcome::Made, "Bob.PC", true},
-               {Outcome::AlreadyThere, "Bob.PC", false},
-               {Outcome::Failed, "Bob", false}};
+  // Bob from a Default profile without a Desktop; Bob.PC beside c:\users\Bob, a deleted account's.
+  const struct { Outcome outcome; const char* leaf; bool withDesktop, leftover; } cases[] = {
+      {Outcome::Made, "Bob", true, false}, {Outcome::Made, "Bob", false, false}, {Outcome::Made, "Bob.PC", true, true},
+      {Outcome::AlreadyThere, "Bob.PC", true, false}, {Outcome::Failed, "Bob", true, false}};
+  const std::string reason = SystemErrorText(ERROR_ACCESS_DENIED);
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.leaf) + (c.withDesktop ? "" : " without a Desktop"));
     test::CleanMachine clean;
@@ -465,8 +460,7 @@ TEST_F(RealProfileFolder, TheProfileWindowsMakesIsFilledAtOnceAndWhereItCannotTh
     if (c.leftover) deleted.emplace("S-1-5-21-77-77-77-1099", "c:\\users\\Bob");
     const std::string folder = c.outcome == Outcome::Failed ? "c:\\users\\Bob" : "C:\\Users\\" + std::string(c.leaf);
     FormOptions options = OptionsWithAccounts();
-    options.makeProfile = [&](const std::string& sid, const std::string& name) -> MadeProfile {
-      EXPECT_EQ(name, "Bob");
+    options.makeProfile = [&](const std::string& sid, const std::string&) -> MadeProfile {
       if (c.outcome == Outcome::Failed) return {.outcome = c.outcome, .result = E_ACCESSDENIED};
       c.withDesktop ? test::SimulateFirstSignIn(c.leaf) : MakeDirs(folder + "\\AppData");
       entry.emplace(sid, folder);
@@ -480,14 +474,12 @@ TEST_F(RealProfileFolder, TheProfileWindowsMakesIsFilledAtOnceAndWhereItCannotTh
     EXPECT_EQ(askedToSignIn, c.outcome == Outcome::Failed);
     EXPECT_EQ(test::ReadWholeFile(folder + "\\Documents\\letter.txt"), "letter");
     EXPECT_TRUE(!c.leftover || test::ListTree("c:\\users\\Bob\\Documents").empty());
-    const std::string reason = SystemErrorText(ERROR_ACCESS_DENIED);
-    const std::string note =
-        c.outcome == Outcome::Failed
-            ? "NOTE: Windows could not make the profile of BOB (" + reason.substr(0, reason.size() - 1) +
-                  "): sign in once as BOB; the data will then be moved automatically."
-            : "NOTE: Made the profile of Bob at " + folder + " without a sign-in; Windows finishes setting it up at " +
-                  "Bob's first sign-in.";
     const std::vector<std::string> lines = mainForm->memoRecovery.Lines();
+    const std::string note = c.outcome == Outcome::Failed
+        ? "NOTE: Windows could not make the profile of BOB (" + reason.substr(0, reason.size() - 1) +
+              "): sign in once as BOB; the data will then be moved automatically."
+        : "NOTE: Made the profile of Bob at " + folder + " without a sign-in; Windows finishes setting it up at " +
+              "Bob's first sign-in.";
     EXPECT_EQ(std::count(lines.begin(), lines.end(), note), c.outcome == Outcome::AlreadyThere ? 0 : 1);
     EXPECT_EQ(lines.at(lines.size() - 4), "Your data has been moved from c:\\users\\Alice\\ to " + folder + ".");
   }
@@ -541,8 +533,7 @@ TEST_F(Driver, ANewAccountIsCarriedInOneCommandLineRunWhereWindowsMakesItsProfil
     entry.emplace(sid, "C:\\Users\\" + name);
     return {.outcome = MadeProfile::Outcome::Made};
   };
-  const CommandLine line = ParseCommandLine({"/from:Alice", "/to:Bob", "/admin"});
-  EXPECT_EQ(RunFromCommandLine(line, test::PassingEnvironment(), settings), 0);
+  EXPECT_EQ(RunFromCommandLine(ParseCommandLine({"/from:Alice", "/to:Bob"}), test::PassingEnvironment(), settings), 0);
   EXPECT_EQ(test::ReadWholeFile("c:\\users\\Bob\\Pictures\\cat.jpg"), "cat");
 }
 
