@@ -1,7 +1,9 @@
 // The bookmarks of every profile of the Chromium browsers (Chrome, Edge,
-// Brave, Vivaldi), saved on the new desktop as pages in the Netscape
-// bookmark file format, which every browser imports. Copying a browser's own
-// files carries only its Default profile, and only into the same browser.
+// Brave, Vivaldi) and of Firefox, saved on the new desktop as pages in the
+// Netscape bookmark file format, which every browser imports. Copying a
+// browser's own files carries only its Default profile, and only into the
+// same browser; Firefox's own restore replaces every bookmark the new
+// account already has.
 #pragma once
 
 #include <map>
@@ -19,14 +21,22 @@ namespace ferrowin {
 // missing or of the wrong type leave empty folders.
 std::optional<std::string> BookmarksPage(std::string_view bookmarksJson);
 
+// The page for one Firefox bookmark backup, decompressed; nullopt when the
+// text is not usable JSON. The menu, toolbar, other and mobile folders are
+// named as Firefox shows them.
+std::optional<std::string> FirefoxBookmarksPage(std::string_view backupJson);
+
 // Profile folder -> the name its owner gave it, from a Local State text;
 // nullopt when the text is not usable JSON, empty when it names nothing.
 std::optional<std::map<std::string, std::string>> ProfileNames(std::string_view localStateJson);
 
-// Writes one page per browser profile holding a Bookmarks file to
+// Writes one page per browser profile holding bookmarks to
 // destinationProfile + "Desktop\\Browser bookmarks\\BROWSER - PROFILE.html",
-// never replacing a file there. Both profiles end in a backslash. What cannot
-// be read or written becomes an ERROR line and a failed entry.
+// never replacing a file there (a page that is already there as it is counts
+// as carried), and never through a link. Both profiles end in a backslash.
+// What cannot be read or written becomes an ERROR line and a failed entry; a
+// Firefox profile that gives no page, and the saved passwords no copy can
+// carry, become NOTEs of advice.
 void SaveBookmarkPages(const std::string& sourceProfile, const std::string& destinationProfile, TransferView& view,
                        LeftBehind& whatStayed);
 
