@@ -286,7 +286,8 @@ void AddNode(std::string& page, const Json& node, int level) {
     case Kind::Link: {
       const std::string url = Text(node, "uri");
       if (url.empty()) return;  // a link to nowhere
-      return AddLine(page, level, "<DT><A" + UrlAttribute(url) + Dates(node) + ">" + Escaped(Text(node, "title")) + "</A>");
+      return AddLine(page, level,
+                     "<DT><A" + UrlAttribute(url) + Dates(node) + ">" + Escaped(Text(node, "title")) + "</A>");
     }
     case Kind::Folder:
       return AddFolder(page, level, FolderHeading(Text(node, "title"), Dates(node), ""), false,
@@ -372,7 +373,8 @@ class PageSaver {
     const std::map<std::string, std::string> names = ReadNames(browser, userData);
     for (const std::string& folder : withBookmarks) {
       const auto named = names.find(folder);
-      SaveChromiumProfile(browser, JoinPath(userData, folder), OnOneLine(named == names.end() ? folder : named->second));
+      SaveChromiumProfile(browser, JoinPath(userData, folder),
+                          OnOneLine(named == names.end() ? folder : named->second));
     }
   }
 
@@ -429,7 +431,8 @@ class PageSaver {
     const PathFacts facts = LookAt(path);
     if (!facts.exists) return {};
     std::optional<std::map<std::string, std::string>> names;
-    if (const std::optional<std::string> text = ReadBrowserFile(path, facts, kMaxJsonBytes)) names = ProfileNames(*text);
+    const std::optional<std::string> text = ReadBrowserFile(path, facts, kMaxJsonBytes);
+    if (text) names = ProfileNames(*text);
     if (names) return *names;
     view_.AddLogLine(std::string("ERROR: Could not read the bookmarks of ") + browser.name + " (Local State)");
     whatStayed_.Failed(TallyOf("Local State", facts));
@@ -437,9 +440,7 @@ class PageSaver {
   }
 
   void SaveChromiumProfile(const Browser& browser, const std::string& profileFolder, const std::string& profile) {
-    const std::string path = JoinPath(profileFolder, "Bookmarks");
-    SaveProfile(browser.name, profile, path, [](std::string_view bytes) { return BookmarksPage(bytes); },
-                kMaxJsonBytes);
+    SaveProfile(browser.name, profile, JoinPath(profileFolder, "Bookmarks"), BookmarksPage, kMaxJsonBytes);
   }
 
   void SaveFirefoxProfile(const FirefoxProfile& profile) {
@@ -455,18 +456,19 @@ class PageSaver {
     }
     const std::optional<DirEntry> newest = NewestBookmarkBackup(source_ + backups);
     if (!newest) return whatStayed_.Advise(noPage + "it has no bookmark backup.");
-    SaveProfile("Firefox", profile.name, JoinPath(source_ + backups, newest->name),
-                [](std::string_view bytes) -> std::optional<std::string> {
-                  const std::optional<std::string> json = DecodeMozLz4(bytes);
-                  return json ? FirefoxBookmarksPage(*json) : std::nullopt;
-                },
+    SaveProfile("Firefox", profile.name, JoinPath(source_ + backups, newest->name), FirefoxBackupPage,
                 kMaxMozLz4FileBytes);
   }
 
+  static std::optional<std::string> FirefoxBackupPage(std::string_view bytes) {
+    const std::optional<std::string> json = DecodeMozLz4(bytes);
+    return json ? FirefoxBookmarksPage(*json) : std::nullopt;
+  }
+
   // The page of one profile's bookmarks file, made by `makePage` from its bytes.
-  template <typename MakePage>
-  void SaveProfile(const std::string& browser, const std::string& profile, const std::string& path,
-                   MakePage makePage, size_t limit) {
+  using PageMaker = std::optional<std::string> (*)(std::string_view bytes);
+  void SaveProfile(const std::string& browser, const std::string& profile, const std::string& path, PageMaker makePage,
+                   size_t limit) {
     const std::string label = browser + " (" + profile + ")";
     view_.SetStatus("saving the bookmarks of " + label + "... ");
     if (PagesFolderIsALink()) return;

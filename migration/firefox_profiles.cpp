@@ -116,7 +116,8 @@ std::vector<FirefoxProfile> ListedFirefoxProfiles(std::string_view profilesIni, 
   std::vector<FirefoxProfile> profiles;
   for (const IniSection& section : sections) {
     if (!SectionOf(section, "Profile")) continue;
-    FirefoxProfile profile{.path = WithBackslashes(section.Value("Path")), .isRelative = section.Value("IsRelative") != "0"};
+    FirefoxProfile profile{.path = WithBackslashes(section.Value("Path")),
+                           .isRelative = section.Value("IsRelative") != "0"};
     if (profile.path.empty()) continue;
     const bool listed = std::any_of(profiles.begin(), profiles.end(),
                                     [&](const FirefoxProfile& other) { return SameText(other.path, profile.path); });

@@ -77,8 +77,9 @@ class BrowserBookmarks : public ::testing::Test {
 
 TEST_F(BrowserBookmarks, EveryProfileBecomesAPageUnderTheNameItsOwnerGaveIt) {
   // A date before 1970 is left out; a trailing backslash would end the line for Chromium.
-  const std::string tools = Folder("Tools", Link(R"(<&>\")", "https://example.com/?a=1&b=2") + "," +
-                                                R"({"type":"url","date_added":"5","name":"Js","url":"javascript:x//\\"})");
+  const std::string tools =
+      Folder("Tools", Link(R"(<&>\")", "https://example.com/?a=1&b=2") + "," +
+                          R"({"type":"url","date_added":"5","name":"Js","url":"javascript:x//\\"})");
   WriteFile(source / (kChrome + "\\Default\\Bookmarks"), Bookmarks(Folder("Work", tools + "," + Link("Mail", "m:"))));
   WriteFile(source / (kChrome + "\\Profile 1\\Bookmarks"), Bookmarks("", Link("Wiki", "https://wiki.example/")));
   WriteFile(source / (kChrome + "\\Local State"),
@@ -98,11 +99,11 @@ TEST_F(BrowserBookmarks, EveryProfileBecomesAPageUnderTheNameItsOwnerGaveIt) {
   const std::string personal = Page("Chrome - Personal.html");
   EXPECT_TRUE(StartsWith(personal, "<!DOCTYPE NETSCAPE-Bookmark-file-1>"));
   EXPECT_TRUE(Contains(personal, R"( PERSONAL_TOOLBAR_FOLDER="true">Bookmarks bar</H3>)"));
-  EXPECT_EQ(Links(personal),
-            (std::vector<std::string>{
-                "/Bookmarks bar/Work/Tools/&lt;&amp;&gt;&quot; -> https://example.com/?a=1&amp;b=2 @1655526400",
-                "/Bookmarks bar/Work/Tools/Js -> javascript:x//%5C @none",
-                "/Bookmarks bar/Work/Mail -> m: @1655526400"}));
+  EXPECT_EQ(
+      Links(personal),
+      (std::vector<std::string>{
+          "/Bookmarks bar/Work/Tools/&lt;&amp;&gt;&quot; -> https://example.com/?a=1&amp;b=2 @1655526400",
+          "/Bookmarks bar/Work/Tools/Js -> javascript:x//%5C @none", "/Bookmarks bar/Work/Mail -> m: @1655526400"}));
   EXPECT_FALSE(Contains(personal, "Other bookmarks") || Contains(personal, "Mobile bookmarks"));  // empty
   EXPECT_FALSE(Contains(personal, "ADD_DATE=\"0\""));
   EXPECT_EQ(Links(Page("Chrome - Work (2).html")),
@@ -116,7 +117,8 @@ TEST_F(BrowserBookmarks, AnUnusableFileIsAnErrorAndTheOtherProfilesAreStillSaved
   for (int i = 0; i < 5000; ++i) deep += R"({"children":[)", closing += "]}";
   WriteFile(source / (kChrome + "\\Default\\Bookmarks"), good.substr(0, good.size() / 2));
   WriteFile(source / (kChrome + "\\Profile 1\\Bookmarks"), R"({"roots":{"bookmark_bar":)" + deep + closing + "}}");
-  WriteFile(source / (kChrome + "\\Profile 2\\Bookmarks"), R"({"roots":{"other":{"name":7,"children":[{"name":[],"children":"x"}]}}})");
+  WriteFile(source / (kChrome + "\\Profile 2\\Bookmarks"),
+            R"({"roots":{"other":{"name":7,"children":[{"name":[],"children":"x"}]}}})");
   WriteFile(source / (kEdge + "\\Default\\Bookmarks"), good);
   WriteFile(source / (kEdge + "\\Local State"), R"({"profile":{"info_cache":{"Default":{"name":"Cut sh)");
   Save();
@@ -206,7 +208,8 @@ TEST(FirefoxBookmarkPages, EveryProfileInsideTheOldProfileBecomesAPageOfItsNewes
                             "/Bookmarks Menu/Garden/Seeds -> https://seeds.example/ @1650000100",
                             "/Bookmarks Toolbar/Mail -> https://mail.example/ @1650000200",
                             "/Bookmarks Toolbar/Undated -> javascript:void(0)//%5C @none"}));
-  EXPECT_TRUE(Contains(old, "        <HR>\r\n        <DT><H3 ADD_DATE=\"1600000000\" LAST_MODIFIED=\"1600000060\">Garden</H3>"));
+  EXPECT_TRUE(Contains(
+      old, "        <HR>\r\n        <DT><H3 ADD_DATE=\"1600000000\" LAST_MODIFIED=\"1600000060\">Garden</H3>"));
   EXPECT_TRUE(Contains(old, " PERSONAL_TOOLBAR_FOLDER=\"true\">Bookmarks Toolbar</H3>"));
   EXPECT_FALSE(Contains(old, "Mobile") || Contains(old, "Other Bookmarks") || Contains(old, "tagged.example"));
 
@@ -214,8 +217,9 @@ TEST(FirefoxBookmarkPages, EveryProfileInsideTheOldProfileBecomesAPageOfItsNewes
   ASSERT_GE(notes.size(), 3u);
   EXPECT_EQ(notes[0], "NOTE: 1 entries (" + SizeText(damaged.size() - 9) +
                           ") could not be carried; the ERROR lines above name them.");
-  EXPECT_EQ(notes.end()[-2], "NOTE: No bookmark page was made for Firefox (Erin): its folder "
-                             "..\\..\\..\\..\\..\\Erin\\Firefox lies outside the old profile.");
+  EXPECT_EQ(notes.end()[-2],
+            "NOTE: No bookmark page was made for Firefox (Erin): its folder "
+            "..\\..\\..\\..\\..\\Erin\\Firefox lies outside the old profile.");
   EXPECT_EQ(notes.back(),
             "NOTE: Saved passwords of Firefox are not carried. Sign in to Firefox's sync in the new account, or "
             "export them in the old account (about:logins, the menu, Export Passwords) and import them in the new "

@@ -31,10 +31,14 @@ TEST_F(Lz4Block, BlocksOfTheReferenceCompressorDecodeExactlyAndOnlyToTheirStated
     }
   }
   // The samples hold what they are for.
-  EXPECT_EQ(Sample("literals-only.lz4block"), "\xA0" + Sample("literals-only.raw"));
+  EXPECT_EQ(Sample("literals-only.lz4block"), std::string(1, '\xA0') + Sample("literals-only.raw"));
   EXPECT_EQ(Sample("long-literals.lz4block").substr(0, 3), "\xF0\xFF\x1E");  // 15 + 255 + 30
-  EXPECT_EQ(Sample("overlapping-match.lz4block").substr(0, 6), std::string("\x2F" "ab\x02\x00\x4F", 6));
-  EXPECT_EQ(Sample("long-match.lz4block").substr(0, 8), std::string("\x1F" "a\x01\x00\xFF\xFF\xFF\xD7", 8));
+  EXPECT_EQ(Sample("overlapping-match.lz4block").substr(0, 6), std::string("\x2F"
+                                                                           "ab\x02\x00\x4F",
+                                                                           6));
+  EXPECT_EQ(Sample("long-match.lz4block").substr(0, 8), std::string("\x1F"
+                                                                    "a\x01\x00\xFF\xFF\xFF\xD7",
+                                                                    8));
 }
 
 TEST_F(Lz4Block, DamagedBlocksAreRefused) {
@@ -47,9 +51,15 @@ TEST_F(Lz4Block, DamagedBlocksAreRefused) {
   zero[3] = 0;
   EXPECT_EQ(DecodeLz4Block(zero, size), std::nullopt);
   // A length that goes on and on, and lengths past what the block holds.
-  EXPECT_EQ(DecodeLz4Block("\xF0" + std::string(100000, '\xFF'), kMaxMozLz4Bytes), std::nullopt);
-  EXPECT_EQ(DecodeLz4Block("\x50" "abc", 5), std::nullopt);
-  EXPECT_EQ(DecodeLz4Block("\x1F" "a\x01\x00\xFF", 1000), std::nullopt);
+  EXPECT_EQ(DecodeLz4Block(std::string(1, '\xF0').append(100000, '\xFF'), kMaxMozLz4Bytes), std::nullopt);
+  EXPECT_EQ(DecodeLz4Block("\x50"
+                           "abc",
+                           5),
+            std::nullopt);
+  EXPECT_EQ(DecodeLz4Block("\x1F"
+                           "a\x01\x00\xFF",
+                           1000),
+            std::nullopt);
   EXPECT_EQ(DecodeLz4Block("", kMaxMozLz4Bytes + 1), std::nullopt);
   EXPECT_EQ(DecodeLz4Block(std::string(1, '\0'), 0), "");
 }
