@@ -354,6 +354,62 @@ std::string ListOfNames(const std::vector<std::string>& names) {
   return list;
 }
 
+// Reads Firefox's list of profiles and makes the page of each one's newest
+// backup.
+class FirefoxReader {
+ public:
+  explicit FirefoxReader(const std::string& sourceProfile) : source_(AsFolder(sourceProfile)) {}
+
+  FirefoxPages Read() {
+    const std::string firefox = source_ + kFirefoxFolder;
+    if (!PathIsDirectory(firefox)) return {};
+    const std::string profilesFolder = JoinPath(firefox, "Profiles");
+    for (const std::string& folder : ProfileFolders(profilesFolder)) {
+      read_.savedPasswords |= HasFile(JoinPath(profilesFolder, folder), "logins.json");
+    }
+    const std::string iniPath = JoinPath(firefox, "profiles.ini");
+    if (!LookAt(iniPath).exists && !PathIsDirectory(profilesFolder)) return std::move(read_);  // never used
+    std::string profilesIni, installsIni;
+    if (Win32Result read = ReadFileBytes(iniPath, profilesIni, kMaxIniBytes); !read) {
+      read_.notes.push_back("NOTE: No bookmark page was made for Firefox: its list of profiles, " +
+                            std::string(kFirefoxFolder) + "\\profiles.ini, could not be read (" + read.Reason() + ").");
+      return std::move(read_);
+    }
+    if (!ReadFileBytes(JoinPath(firefox, "installs.ini"), installsIni, kMaxIniBytes)) installsIni.clear();
+    for (const FirefoxProfile& profile : ListedFirefoxProfiles(profilesIni, installsIni)) ReadProfile(profile);
+    return std::move(read_);
+  }
+
+ private:
+  // profiles.ini lists a handful of profiles; anything bigger is no file of Firefox's.
+  static constexpr std::int64_t kMaxIniBytes = 1024 * 1024;
+
+  void ReadProfile(const FirefoxProfile& profile) {
+    const std::string noPage = "NOTE: No bookmark page was made for Firefox (" + profile.name + "): ";
+    const std::optional<std::string> relative = FolderInOldProfile(profile, source_);
+    if (!relative) {
+      return read_.notes.push_back(noPage + "its folder " + OnOneLine(profile.path) + " lies outside the old profile.");
+    }
+    read_.savedPasswords |= HasFile(source_ + *relative, "logins.json");
+    const std::string backups = JoinPath(*relative, "bookmarkbackups");
+    if (const std::optional<LinkOnTheWay> link = FirstLinkOnTheWay(source_, backups)) {
+      return read_.notes.push_back(noPage + "its folder " + link->path + " is a link, which is never followed.");
+    }
+    const std::optional<DirEntry> newest = NewestBookmarkBackup(source_ + backups);
+    if (!newest) return read_.notes.push_back(noPage + "it has no bookmark backup.");
+    const std::string path = JoinPath(source_ + backups, newest->name);
+    const PathFacts facts = LookAt(path);
+    std::optional<std::string> page;
+    if (const std::optional<std::string> bytes = ReadBrowserFile(path, facts, kMaxMozLz4FileBytes)) {
+      if (const std::optional<std::string> json = DecodeMozLz4(*bytes)) page = FirefoxBookmarksPage(*json);
+    }
+    read_.pages.push_back({.profile = profile.name, .page = std::move(page), .backup = TallyOf(newest->name, facts)});
+  }
+
+  const std::string source_;
+  FirefoxPages read_;
+};
+
 class PageSaver {
  public:
   PageSaver(const std::string& sourceProfile, const std::string& destinationProfile, TransferView& view,
@@ -378,23 +434,12 @@ class PageSaver {
     }
   }
 
-  void SaveFirefox() {
-    const std::string firefox = source_ + kFirefoxFolder;
-    if (!PathIsDirectory(firefox)) return;
-    const std::string profilesFolder = JoinPath(firefox, "Profiles");
-    for (const std::string& folder : ProfileFolders(profilesFolder)) {
-      if (HasFile(JoinPath(profilesFolder, folder), "logins.json")) NotePasswords("Firefox");
+  void SaveFirefox(const FirefoxPages& firefox) {
+    if (firefox.savedPasswords) NotePasswords("Firefox");
+    for (const FirefoxPages::Page& page : firefox.pages) {
+      SaveProfile("Firefox", page.profile, page.page, page.backup);
     }
-    const std::string iniPath = JoinPath(firefox, "profiles.ini");
-    if (!LookAt(iniPath).exists && !PathIsDirectory(profilesFolder)) return;  // never used
-    std::string profilesIni, installsIni;
-    if (Win32Result read = ReadFileBytes(iniPath, profilesIni, kMaxIniBytes); !read) {
-      return whatStayed_.Advise("NOTE: No bookmark page was made for Firefox: its list of profiles, " +
-                                std::string(kFirefoxFolder) + "\\profiles.ini, could not be read (" + read.Reason() +
-                                ").");
-    }
-    if (!ReadFileBytes(JoinPath(firefox, "installs.ini"), installsIni, kMaxIniBytes)) installsIni.clear();
-    for (const FirefoxProfile& profile : ListedFirefoxProfiles(profilesIni, installsIni)) SaveFirefoxProfile(profile);
+    for (const std::string& note : firefox.notes) whatStayed_.Advise(note);
   }
 
   // One NOTE, the last: what no copy of files can carry.
@@ -418,9 +463,6 @@ class PageSaver {
   }
 
  private:
-  // profiles.ini lists a handful of profiles; anything bigger is no file of Firefox's.
-  static constexpr std::int64_t kMaxIniBytes = 1024 * 1024;
-
   void NotePasswords(const std::string& browser) {
     if (std::find(passwords_.begin(), passwords_.end(), browser) == passwords_.end()) passwords_.push_back(browser);
   }
@@ -440,46 +482,25 @@ class PageSaver {
   }
 
   void SaveChromiumProfile(const Browser& browser, const std::string& profileFolder, const std::string& profile) {
-    SaveProfile(browser.name, profile, JoinPath(profileFolder, "Bookmarks"), BookmarksPage, kMaxJsonBytes);
+    const std::string path = JoinPath(profileFolder, "Bookmarks");
+    const PathFacts facts = LookAt(path);
+    std::optional<std::string> page;
+    if (const std::optional<std::string> text = ReadBrowserFile(path, facts, kMaxJsonBytes))
+      page = BookmarksPage(*text);
+    SaveProfile(browser.name, profile, page, TallyOf("Bookmarks", facts));
   }
 
-  void SaveFirefoxProfile(const FirefoxProfile& profile) {
-    const std::string noPage = "NOTE: No bookmark page was made for Firefox (" + profile.name + "): ";
-    const std::optional<std::string> relative = FolderInOldProfile(profile, source_);
-    if (!relative) {
-      return whatStayed_.Advise(noPage + "its folder " + OnOneLine(profile.path) + " lies outside the old profile.");
-    }
-    if (HasFile(source_ + *relative, "logins.json")) NotePasswords("Firefox");
-    const std::string backups = JoinPath(*relative, "bookmarkbackups");
-    if (const std::optional<LinkOnTheWay> link = FirstLinkOnTheWay(source_, backups)) {
-      return whatStayed_.Advise(noPage + "its folder " + link->path + " is a link, which is never followed.");
-    }
-    const std::optional<DirEntry> newest = NewestBookmarkBackup(source_ + backups);
-    if (!newest) return whatStayed_.Advise(noPage + "it has no bookmark backup.");
-    SaveProfile("Firefox", profile.name, JoinPath(source_ + backups, newest->name), FirefoxBackupPage,
-                kMaxMozLz4FileBytes);
-  }
-
-  static std::optional<std::string> FirefoxBackupPage(std::string_view bytes) {
-    const std::optional<std::string> json = DecodeMozLz4(bytes);
-    return json ? FirefoxBookmarksPage(*json) : std::nullopt;
-  }
-
-  // The page of one profile's bookmarks file, made by `makePage` from its bytes.
-  using PageMaker = std::optional<std::string> (*)(std::string_view bytes);
-  void SaveProfile(const std::string& browser, const std::string& profile, const std::string& path, PageMaker makePage,
-                   size_t limit) {
+  // One profile's page; nullopt when its bookmarks could not be read.
+  // `source` is the bookmarks file, counted as failed when no page is written.
+  void SaveProfile(const std::string& browser, const std::string& profile, const std::optional<std::string>& page,
+                   const Tally& source) {
     const std::string label = browser + " (" + profile + ")";
     view_.SetStatus("saving the bookmarks of " + label + "... ");
     if (PagesFolderIsALink()) return;
-    const PathFacts facts = LookAt(path);
-    const std::string fileName = path.substr(path.rfind('\\') + 1);
-    std::optional<std::string> page;
-    if (const std::optional<std::string> bytes = ReadBrowserFile(path, facts, limit)) page = makePage(*bytes);
-    if (!page) return Fail("ERROR: Could not read the bookmarks of " + label, TallyOf(fileName, facts));
+    if (!page) return Fail("ERROR: Could not read the bookmarks of " + label, source);
     std::string pageName;
     if (Win32Result saved = PutPage(*page, SafeFileName(browser + " - " + profile), pageName); !saved) {
-      return Fail("ERROR: Could not save the bookmarks of " + label + ": " + saved.Reason(), TallyOf(fileName, facts));
+      return Fail("ERROR: Could not save the bookmarks of " + label + ": " + saved.Reason(), source);
     }
     whatStayed_.Carried(TallyFile(DirEntry{.name = pageName, .size = static_cast<std::int64_t>(page->size())}));
     view_.AddLogLine("Saved the bookmarks of " + label + " to the desktop as Browser bookmarks\\" + pageName +
@@ -595,12 +616,19 @@ std::optional<std::map<std::string, std::string>> ProfileNames(std::string_view 
   return names;
 }
 
+FirefoxPages ReadFirefoxPages(const std::string& sourceProfile) { return FirefoxReader(sourceProfile).Read(); }
+
 void SaveBookmarkPages(const std::string& sourceProfile, const std::string& destinationProfile, TransferView& view,
-                       LeftBehind& whatStayed) {
+                       LeftBehind& whatStayed, const FirefoxPages& firefox) {
   PageSaver saver(sourceProfile, destinationProfile, view, whatStayed);
   for (const Browser& browser : kBrowsers) saver.SaveChromium(browser);
-  saver.SaveFirefox();
+  saver.SaveFirefox(firefox);
   saver.AdviseOnPasswords();
+}
+
+void SaveBookmarkPages(const std::string& sourceProfile, const std::string& destinationProfile, TransferView& view,
+                       LeftBehind& whatStayed) {
+  SaveBookmarkPages(sourceProfile, destinationProfile, view, whatStayed, ReadFirefoxPages(sourceProfile));
 }
 
 }  // namespace ferrowin

@@ -155,75 +155,81 @@ TEST_F(BrowserBookmarks, APageThatCannotBeWrittenIsAnErrorWithTheReason) {
   EXPECT_EQ(ReadWholeFile(destination / "Desktop\\Browser bookmarks"), "a file where the folder would be");
 }
 
-// An old disk on E: whose Firefox lists four profiles: one inside Firefox's
-// folder, one elsewhere in the profile written by its absolute path of the
-// days the disk was C: (and the one Firefox starts), one whose newest backup
-// is damaged, one outside the profile.
+// A Firefox that lists four profiles: one inside Firefox's folder, one
+// elsewhere in the profile written by its absolute path of the days it was in
+// C:\Users (and the one Firefox starts), one whose newest backup is damaged,
+// one outside the profile. Moved within C: and copied from an old disk on E:.
 TEST(FirefoxBookmarkPages, EveryProfileInsideTheOldProfileBecomesAPageOfItsNewestBackup) {
   test::CleanMachine machine;
-  TestFolder samples, destination;
+  TestFolder samples, onC, destination;
   ASSERT_TRUE(test::CopySamples(samples));
-  const std::string source = machine.AddDrive('e') + "users\\Dan\\";
-  auto backup = [&](const std::string& profile, const std::string& name, const std::string& bytes, int year) {
-    const std::string path = source + profile + "\\bookmarkbackups\\bookmarks-" + name + ".jsonlz4";
-    WriteFile(path, bytes);
-    EXPECT_TRUE(test::SetWriteYear(path, year));
-  };
   auto sample = [&samples](const char* name) { return ReadWholeFile(samples / name); };
-  // The date in the name decides; on the same date, the time last written.
-  backup(kFirefox + "Profiles\\k3x9.default", "2023-12-31_5_Aa", sample("old-older.jsonlz4"), 2024);
-  backup(kFirefox + "Profiles\\k3x9.default", "2024-01-02_4_Bb", sample("old-newer.jsonlz4"), 2023);
-  backup("Firefox Work", "2024-05-01_9_Cc", sample("work-newer.jsonlz4"), 2024);
-  backup("Firefox Work", "2024-05-01_10_Dd", sample("work-older.jsonlz4"), 2020);
-  const std::string damaged = sample("work-newer.jsonlz4");
-  backup(kFirefox + "Profiles\\z9.broken", "2024-06-01_3_Ee", damaged.substr(0, damaged.size() - 9), 2024);
-  backup(kFirefox + "Profiles\\z9.broken", "2024-05-31_3_Ff", sample("work-older.jsonlz4"), 2024);
-  WriteFile(source + "Firefox Work\\logins.json", "{}");
-  WriteFile(source + kFirefox + "profiles.ini",
-            "[Profile0]\r\nName=Old\r\nIsRelative=1\r\nPath=Profiles/k3x9.default\r\nDefault=1\r\n\r\n"
-            "[Profile1]\r\nName=Work\r\nIsRelative=0\r\nPath=C:\\Users\\Dan\\Firefox Work\r\n\r\n"
-            "[Profile2]\r\nName=Broken\r\nIsRelative=1\r\nPath=Profiles/z9.broken\r\n\r\n"
-            "[Profile3]\r\nName=Erin\r\nIsRelative=1\r\nPath=../../../../../Erin/Firefox\r\n\r\n"
-            "[Install308046B0AF4A39CB]\r\nDefault=C:\\Users\\Dan\\Firefox Work\r\nLocked=1\r\n");
-  test::MakeDirs(destination / "Desktop");
-  test::RecordingTransferView view;
-  std::int64_t copiedBytes = 0;
-  const CarriedProfile carried = MigrateProfileData(source, destination.Path() + "\\", view, copiedBytes, 1);
+  const std::string damaged = sample("work-newer.jsonlz4").substr(0, sample("work-newer.jsonlz4").size() - 9);
+  for (const std::string& source : {onC / "Dan\\", machine.AddDrive('e') + "users\\Dan\\"}) {
+    SCOPED_TRACE(source);
+    auto backup = [&](const std::string& profile, const std::string& name, const std::string& bytes, int year) {
+      const std::string path = source + profile + "\\bookmarkbackups\\bookmarks-" + name + ".jsonlz4";
+      WriteFile(path, bytes);
+      EXPECT_TRUE(test::SetWriteYear(path, year));
+    };
+    // The date in the name decides; on the same date, the time last written.
+    backup(kFirefox + "Profiles\\k3x9.default", "2023-12-31_5_Aa", sample("old-older.jsonlz4"), 2024);
+    backup(kFirefox + "Profiles\\k3x9.default", "2024-01-02_4_Bb", sample("old-newer.jsonlz4"), 2023);
+    backup("Firefox Work", "2024-05-01_9_Cc", sample("work-newer.jsonlz4"), 2024);
+    backup("Firefox Work", "2024-05-01_10_Dd", sample("work-older.jsonlz4"), 2020);
+    backup(kFirefox + "Profiles\\z9.broken", "2024-06-01_3_Ee", damaged, 2024);
+    backup(kFirefox + "Profiles\\z9.broken", "2024-05-31_3_Ff", sample("work-older.jsonlz4"), 2024);
+    WriteFile(source + "Firefox Work\\logins.json", "{}");
+    WriteFile(source + kFirefox + "profiles.ini",
+              "[Profile0]\r\nName=Old\r\nIsRelative=1\r\nPath=Profiles/k3x9.default\r\nDefault=1\r\n\r\n"
+              "[Profile1]\r\nName=Work\r\nIsRelative=0\r\nPath=C:\\Users\\Dan\\Firefox Work\r\n\r\n"
+              "[Profile2]\r\nName=Broken\r\nIsRelative=1\r\nPath=Profiles/z9.broken\r\n\r\n"
+              "[Profile3]\r\nName=Erin\r\nIsRelative=1\r\nPath=../../../../../Erin/Firefox\r\n\r\n"
+              "[Install308046B0AF4A39CB]\r\nDefault=C:\\Users\\Dan\\Firefox Work\r\nLocked=1\r\n");
+    // The Firefox row carries the backups of the last folder in Profiles, as before.
+    const std::string last = test::InFileSystemOrder(source + kFirefox + "Profiles", {"k3x9.default", "z9.broken"})[1];
+    const std::vector<std::string> lastBackups =
+        ListTree(source + kFirefox + "Profiles\\" + last + "\\bookmarkbackups");
+    test::RemoveTree(destination.Path());
+    test::MakeDirs(destination / "Desktop");
+    test::RecordingTransferView view;
+    std::int64_t copiedBytes = 0;
+    const CarriedProfile carried = MigrateProfileData(source, destination.Path() + "\\", view, copiedBytes, 1);
 
-  EXPECT_EQ(view.log, (std::vector<std::string>{
-                          "Recovering firefox bookmarks to desktop.  You will need to manually import these "
-                          "bookmarks by running firefox, show all bookmarks, import and backup, restore, choose "
-                          "file, desktop, FirefoxBookmarks",
-                          Saved("Firefox (Work)", "Firefox - Work.html"), Saved("Firefox (Old)", "Firefox - Old.html"),
-                          "ERROR: Could not read the bookmarks of Firefox (Broken)"}));
-  const std::string last = test::InFileSystemOrder(source + kFirefox + "Profiles", {"k3x9.default", "z9.broken"})[1];
-  EXPECT_EQ(ListTree(destination / "Desktop\\FirefoxBookmarks"),
-            ListTree(source + kFirefox + "Profiles\\" + last + "\\bookmarkbackups"));
-  EXPECT_EQ(Links(ReadWholeFile(destination / (kPages + "Firefox - Work.html"))),
-            (std::vector<std::string>{"/Bookmarks Toolbar/Wiki -> https://wiki.example/ @1660000000",
-                                      "/Other Bookmarks/Timesheets -> https://work.example/time @1660000100"}));
-  const std::string old = ReadWholeFile(destination / (kPages + "Firefox - Old.html"));
-  EXPECT_EQ(Links(old), (std::vector<std::string>{
-                            "/Bookmarks Menu/Bank &amp; &lt;Co&gt; -> https://bank.example/?a=1&amp;b=2 @1650000000",
-                            "/Bookmarks Menu/Garden/Seeds -> https://seeds.example/ @1650000100",
-                            "/Bookmarks Toolbar/Mail -> https://mail.example/ @1650000200",
-                            "/Bookmarks Toolbar/Undated -> javascript:void(0)//%5C @none"}));
-  EXPECT_TRUE(Contains(
-      old, "        <HR>\r\n        <DT><H3 ADD_DATE=\"1600000000\" LAST_MODIFIED=\"1600000060\">Garden</H3>"));
-  EXPECT_TRUE(Contains(old, " PERSONAL_TOOLBAR_FOLDER=\"true\">Bookmarks Toolbar</H3>"));
-  EXPECT_FALSE(Contains(old, "Mobile") || Contains(old, "Other Bookmarks") || Contains(old, "tagged.example"));
+    EXPECT_EQ(view.log,
+              (std::vector<std::string>{
+                  "Recovering firefox bookmarks to desktop.  You will need to manually import these "
+                  "bookmarks by running firefox, show all bookmarks, import and backup, restore, choose "
+                  "file, desktop, FirefoxBookmarks",
+                  Saved("Firefox (Work)", "Firefox - Work.html"), Saved("Firefox (Old)", "Firefox - Old.html"),
+                  "ERROR: Could not read the bookmarks of Firefox (Broken)"}));
+    EXPECT_EQ(ListTree(destination / "Desktop\\FirefoxBookmarks"), lastBackups);
+    EXPECT_EQ(Links(ReadWholeFile(destination / (kPages + "Firefox - Work.html"))),
+              (std::vector<std::string>{"/Bookmarks Toolbar/Wiki -> https://wiki.example/ @1660000000",
+                                        "/Other Bookmarks/Timesheets -> https://work.example/time @1660000100"}));
+    const std::string old = ReadWholeFile(destination / (kPages + "Firefox - Old.html"));
+    EXPECT_EQ(Links(old), (std::vector<std::string>{
+                              "/Bookmarks Menu/Bank &amp; &lt;Co&gt; -> https://bank.example/?a=1&amp;b=2 @1650000000",
+                              "/Bookmarks Menu/Garden/Seeds -> https://seeds.example/ @1650000100",
+                              "/Bookmarks Toolbar/Mail -> https://mail.example/ @1650000200",
+                              "/Bookmarks Toolbar/Undated -> javascript:void(0)//%5C @none"}));
+    EXPECT_TRUE(Contains(
+        old, "        <HR>\r\n        <DT><H3 ADD_DATE=\"1600000000\" LAST_MODIFIED=\"1600000060\">Garden</H3>"));
+    EXPECT_TRUE(Contains(old, " PERSONAL_TOOLBAR_FOLDER=\"true\">Bookmarks Toolbar</H3>"));
+    EXPECT_FALSE(Contains(old, "Mobile") || Contains(old, "Other Bookmarks") || Contains(old, "tagged.example"));
 
-  const std::vector<std::string> notes = carried.whatStayed.Notes(false);
-  ASSERT_GE(notes.size(), 3u);
-  EXPECT_EQ(notes[0], "NOTE: 1 entries (" + SizeText(damaged.size() - 9) +
-                          ") could not be carried; the ERROR lines above name them.");
-  EXPECT_EQ(notes.end()[-2],
-            "NOTE: No bookmark page was made for Firefox (Erin): its folder "
-            "..\\..\\..\\..\\..\\Erin\\Firefox lies outside the old profile.");
-  EXPECT_EQ(notes.back(),
-            "NOTE: Saved passwords of Firefox are not carried. Sign in to Firefox's sync in the new account, or "
-            "export them in the old account (about:logins, the menu, Export Passwords) and import them in the new "
-            "one (about:logins, the menu, Import from a File).");
+    const std::vector<std::string> notes = carried.whatStayed.Notes(IsMoveMode(source));
+    ASSERT_GE(notes.size(), 3u);
+    EXPECT_EQ(notes[0], "NOTE: 1 entries (" + SizeText(static_cast<std::int64_t>(damaged.size())) +
+                            ") could not be carried; the ERROR lines above name them.");
+    EXPECT_EQ(notes.end()[-2],
+              "NOTE: No bookmark page was made for Firefox (Erin): its folder "
+              "..\\..\\..\\..\\..\\Erin\\Firefox lies outside the old profile.");
+    EXPECT_EQ(notes.back(),
+              "NOTE: Saved passwords of Firefox are not carried. Sign in to Firefox's sync in the new account, or "
+              "export them in the old account (about:logins, the menu, Export Passwords) and import them in the new "
+              "one (about:logins, the menu, Import from a File).");
+  }
 }
 
 // A migration run again finds its pages already there: none is written twice.
