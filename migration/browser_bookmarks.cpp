@@ -325,8 +325,9 @@ Tally TallyOf(const std::string& name, const PathFacts& facts) {
   return TallyFile(DirEntry{.name = name, .attributes = facts.attributes, .size = facts.size});
 }
 
-// The profile folders of a browser's User Data, in the search's order. A link
-// is never taken for a profile.
+// The profile folders in a browser's folder of profiles (Chromium's User
+// Data, Firefox's Profiles), in the search's order. A link is never taken for
+// a profile.
 std::vector<std::string> ProfileFolders(const std::string& userData) {
   std::vector<std::string> folders;
   for (const DirEntry& entry : DirSearch(userData + "\\*", kAllEntriesMask)) {
@@ -390,11 +391,11 @@ class FirefoxReader {
     if (!relative) {
       return read_.notes.push_back(noPage + "its folder " + OnOneLine(profile.path) + " lies outside the old profile.");
     }
-    read_.savedPasswords |= HasFile(source_ + *relative, "logins.json");
     const std::string backups = JoinPath(*relative, "bookmarkbackups");
     if (const std::optional<LinkOnTheWay> link = FirstLinkOnTheWay(source_, backups)) {
       return read_.notes.push_back(noPage + "its folder " + link->path + " is a link, which is never followed.");
     }
+    read_.savedPasswords |= HasFile(source_ + *relative, "logins.json");
     const std::optional<DirEntry> newest = NewestBookmarkBackup(source_ + backups);
     if (!newest) return read_.notes.push_back(noPage + "it has no bookmark backup.");
     const std::string path = JoinPath(source_ + backups, newest->name);
@@ -485,8 +486,8 @@ class PageSaver {
     const std::string path = JoinPath(profileFolder, "Bookmarks");
     const PathFacts facts = LookAt(path);
     std::optional<std::string> page;
-    if (const std::optional<std::string> text = ReadBrowserFile(path, facts, kMaxJsonBytes))
-      page = BookmarksPage(*text);
+    const std::optional<std::string> text = ReadBrowserFile(path, facts, kMaxJsonBytes);
+    if (text) page = BookmarksPage(*text);
     SaveProfile(browser.name, profile, page, TallyOf("Bookmarks", facts));
   }
 
