@@ -144,6 +144,8 @@ class MigrationDriver {
 
   // The profile folder as Windows has it now.
   void LookUpProfileFolder(Plan& plan) const;
+  // Why the data must not go into the plan's profile folder, or empty.
+  std::string FolderRefusal(const Plan& plan) const;
   void Tell(const std::string& text);
   void Log(const std::vector<std::string>& lines);
 
