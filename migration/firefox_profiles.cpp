@@ -114,6 +114,7 @@ std::vector<FirefoxProfile> ListedFirefoxProfiles(std::string_view profilesIni, 
   addDefaults(ParseIni(installsIni), true);  // its sections are the installs' hashes alone
 
   std::vector<FirefoxProfile> profiles;
+  std::vector<bool> markedDefault;
   for (const IniSection& section : sections) {
     if (!SectionOf(section, "Profile")) continue;
     FirefoxProfile profile{.path = WithBackslashes(section.Value("Path")),
@@ -125,10 +126,13 @@ std::vector<FirefoxProfile> ListedFirefoxProfiles(std::string_view profilesIni, 
     profile.name = OnOneLine(section.Value("Name"));
     if (profile.name.empty()) profile.name = OnOneLine(LastComponent(profile.path));
     const std::string path = LowerCase(profile.path);
-    profile.isDefault = installDefaults.empty()
-                            ? section.Value("Default") == "1"
-                            : std::find(installDefaults.begin(), installDefaults.end(), path) != installDefaults.end();
+    profile.isDefault = std::find(installDefaults.begin(), installDefaults.end(), path) != installDefaults.end();
     profiles.push_back(std::move(profile));
+    markedDefault.push_back(section.Value("Default") == "1");
+  }
+  // Firefox before version 67 marked the one it started in the profile's own section.
+  if (std::none_of(profiles.begin(), profiles.end(), [](const FirefoxProfile& p) { return p.isDefault; })) {
+    for (size_t i = 0; i < profiles.size(); ++i) profiles[i].isDefault = markedDefault[i];
   }
   std::stable_partition(profiles.begin(), profiles.end(), [](const FirefoxProfile& p) { return p.isDefault; });
   return profiles;

@@ -23,8 +23,8 @@ struct FirefoxProfile {
 
 // The profiles of a profiles.ini text ([ProfileN] sections with a Path),
 // each folder once: first the ones an [Install...] section of it or of
-// installs.ini starts by default (or, where none does, the one marked
-// Default=1), then the others in their listed order.
+// installs.ini starts by default (or, where none names a listed one, the one
+// marked Default=1), then the others in their listed order.
 std::vector<FirefoxProfile> ListedFirefoxProfiles(std::string_view profilesIni, std::string_view installsIni);
 
 // The folder of a listed profile relative to the old Windows profile
