@@ -345,13 +345,13 @@ TEST_F(CopyMode, EveryLabelShowsThePercentageOfOneFileAtATimeWithFilesInFlight) 
   const std::string source = drive + "src";
   std::vector<std::string> names;
   for (int file = 0; file < 40; ++file) {
-    names.push_back("a" + std::to_string(100 + file));
+    names.push_back(std::to_string(100 + file).insert(0, "a"));
     WriteFile(source + "\\" + names.back(), std::string(static_cast<size_t>(20000 + file * 997), 's'));
   }
   names.push_back("m-large");
   ASSERT_TRUE(test::MakeSparseFile(source + "\\m-large", 80LL * 1024 * 1024));
   for (int file = 0; file < 10; ++file) {
-    names.push_back("z" + std::to_string(file));
+    names.push_back(std::to_string(file).insert(0, "z"));
     WriteFile(source + "\\" + names.back(), std::string(static_cast<size_t>(30000 + file), 'z'));
   }
   std::vector<std::string> expected;
