@@ -305,14 +305,6 @@ void AddContents(std::string& page, const Json& folder, int level) {
 
 }  // namespace firefox
 
-// A name from a file, fit for one line of the log.
-std::string OnOneLine(std::string text) {
-  for (char& c : text) {
-    if (static_cast<unsigned char>(c) < 32) c = ' ';
-  }
-  return text;
-}
-
 // The bytes of a browser's file, nullopt when it cannot be read; one too big
 // to be the browser's own is not read into memory at all.
 std::optional<std::string> ReadBrowserFile(const std::string& path, const PathFacts& facts, size_t limit) {

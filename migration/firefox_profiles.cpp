@@ -49,14 +49,6 @@ std::string WithBackslashes(std::string path) {
   return path;
 }
 
-// A name from a file, fit for one line of the log and for a file name.
-std::string OnOneLine(std::string text) {
-  for (char& c : text) {
-    if (static_cast<unsigned char>(c) < 32) c = ' ';
-  }
-  return Trim(text);
-}
-
 std::string LastComponent(std::string_view path) {
   while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
   const size_t slash = path.rfind('\\');
@@ -123,8 +115,8 @@ std::vector<FirefoxProfile> ListedFirefoxProfiles(std::string_view profilesIni, 
     const bool listed = std::any_of(profiles.begin(), profiles.end(),
                                     [&](const FirefoxProfile& other) { return SameText(other.path, profile.path); });
     if (listed) continue;
-    profile.name = OnOneLine(section.Value("Name"));
-    if (profile.name.empty()) profile.name = OnOneLine(LastComponent(profile.path));
+    profile.name = Trim(OnOneLine(section.Value("Name")));
+    if (profile.name.empty()) profile.name = Trim(OnOneLine(LastComponent(profile.path)));
     const std::string path = LowerCase(profile.path);
     profile.isDefault = std::find(installDefaults.begin(), installDefaults.end(), path) != installDefaults.end();
     profiles.push_back(std::move(profile));

@@ -39,6 +39,13 @@ std::string UpperCase(std::string_view text) {
 
 bool SameText(std::string_view a, std::string_view b) { return LowerCase(a) == LowerCase(b); }
 
+std::string OnOneLine(std::string text) {
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 32) c = ' ';
+  }
+  return text;
+}
+
 std::string Trim(std::string_view text) {
   size_t first = 0;
   size_t last = text.size();

@@ -19,6 +19,10 @@ bool SameText(std::string_view a, std::string_view b);
 // Removes leading and trailing characters whose code is 32 or less.
 std::string Trim(std::string_view text);
 
+// A text read from a file, fit for one line of the log and for a file name:
+// its control characters (line breaks among them) become blanks.
+std::string OnOneLine(std::string text);
+
 // CR LF, a lone CR and a lone LF each end a line; a final line break adds no
 // empty line; an empty text has no lines.
 std::vector<std::string> SplitLines(std::string_view text);
