@@ -17,6 +17,7 @@ const char* const kUsageText =
     "\n"
     "Usage:\n"
     "  ferrowin.exe /from:SOURCE /to:DEST [/admin] [/wait:MINUTES]\n"
+    "  ferrowin.exe /from:SOURCE /to:DEST [/admin] /plan\n"
     "  ferrowin.exe /?\n"
     "\n"
     "  /from:SOURCE    the old profile's folder, as in /from:\"d:\\users\\Dan Smith\"\n"
@@ -25,6 +26,9 @@ const char* const kUsageText =
     "  /admin          makes the account an administrator when it is made now\n"
     "  /wait:MINUTES   how long to wait for the first sign-in of a new account,\n"
     "                  0 to 1440 minutes (0, the default: no wait)\n"
+    "  /plan           makes every check, then prints what the migration would\n"
+    "                  carry, leave behind and need in free space, and changes\n"
+    "                  nothing (no account, no folder, no file, no log file)\n"
     "  /?              shows this text\n"
     "\n"
     "Options may be written in any letter case and in any order; a value with\n"
@@ -75,7 +79,7 @@ Option SplitOption(const std::string& argument) {
 // Any other argument list starts the window, as it always has ("/debug").
 bool AsksForCommandLine(const std::string& argument) {
   const Option option = SplitOption(argument);
-  if (option.name == "?" || option.name == "admin") return true;
+  if (option.name == "?" || option.name == "admin" || option.name == "plan") return true;
   return option.hasValue && (option.name == "from" || option.name == "to" || option.name == "wait");
 }
 
@@ -105,6 +109,11 @@ std::string TakeOption(const std::string& argument, CommandLine& line) {
   if (option.name == "admin") {
     if (option.hasValue) return "/admin takes no value: write /admin alone.";
     line.admin = true;
+    return {};
+  }
+  if (option.name == "plan") {
+    if (option.hasValue) return "/plan takes no value: write /plan alone.";
+    line.plan = true;
     return {};
   }
   if (option.name == "wait") {

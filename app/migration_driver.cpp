@@ -77,7 +77,7 @@ MigrationResult MigrationDriver::Run(const MigrationRequest& request) {
   using Outcome = MigrationResult::Outcome;
   ResetStatuses();
   Plan plan;
-  if (!Validate(request, plan)) return {.outcome = Outcome::Refused};
+  if (!Validate(request, plan) || !RoomForTheCopy(plan)) return {.outcome = Outcome::Refused};
   OpenLog(plan);
   std::int64_t hundredthOfTotal = 0;
   std::optional<Outcome> stopped;
@@ -87,6 +87,8 @@ MigrationResult MigrationDriver::Run(const MigrationRequest& request) {
     stopped = Outcome::NoProfileYet;
   } else if (!WaitForFileCount(plan, hundredthOfTotal)) {
     stopped = Outcome::Stopped;
+  } else if (!StillRoomForTheCopy(plan)) {
+    stopped = Outcome::Refused;
   }
   if (stopped) {
     CloseLog(nullptr);

@@ -105,6 +105,13 @@ struct LocalMemoryTraits {
   static void Close(Handle h) { ::LocalFree(h); }
 };
 
+// LoadLibrary: NULL when invalid, released with FreeLibrary.
+struct ModuleTraits {
+  using Handle = HMODULE;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::FreeLibrary(h); }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;
 using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
@@ -112,6 +119,7 @@ using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
 using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
 using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
+using UniqueModule = UniqueHandle<ModuleTraits>;
 
 // CreateProcess's two handles, the process's and its first thread's, closed
 // together.
