@@ -88,9 +88,10 @@ std::vector<std::string> PlanLines(const MigrationPlanFacts& facts) {
                                  std::string("Mode: ") + (facts.moving ? "move (from drive C:)" : "copy"),
                                  AccountLine(facts),
                                  "Destination folder: " + facts.profile +
-                                     (facts.profileBuilt ? ""
-                                                         : " (it does not exist yet: the account has not signed in "
-                                                           "once, so this plan is made against an empty profile)")};
+                                     (!facts.hasAccount || facts.profileBuilt
+                                          ? ""
+                                          : " (it does not exist yet: the account has not signed in once, so this "
+                                            "plan is made against an empty profile)")};
   AddFolderLines(facts, lines);
   AddStayBehindLines(facts, lines);
   AddSpaceLines(facts, lines);
