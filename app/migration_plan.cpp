@@ -22,12 +22,16 @@ std::string AccountLine(const MigrationPlanFacts& facts) {
 }
 
 void AddFolderLines(const MigrationPlanFacts& facts, std::vector<std::string>& lines) {
-  lines.push_back(std::string("Folders ") + (facts.moving ? "moved" : "copied") + ":");
+  lines.push_back(std::string("Folders it would ") + (facts.moving ? "move" : "copy") + ":");
+  const size_t heading = lines.size();
   for (const FolderEstimate& folder : facts.estimate.folders) {
+    // A data folder the old profile does not have, or has empty, is no news.
+    if (folder.all.files == 0) continue;
     std::string line = "  " + folder.relative + ": " + Files(folder.all);
-    if (folder.alreadyThere.files > 0) line += ", " + Files(folder.alreadyThere) + " already there";
+    if (folder.alreadyThere.files > 0) line += ", " + Files(folder.alreadyThere) + " of them there already";
     lines.push_back(line);
   }
+  if (lines.size() == heading) lines.push_back("  none holds a file");
 }
 
 void AddStayBehindLines(const MigrationPlanFacts& facts, std::vector<std::string>& lines) {
