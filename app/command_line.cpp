@@ -61,26 +61,55 @@ namespace {
 constexpr const char* kOptionList =
     "The options are /from:SOURCE, /to:DEST, /admin and /wait:MINUTES; a value with blanks goes in double quotes.";
 
+constexpr const char* kMigrationOptions[] = {"from", "to", "admin", "wait", "plan"};
+
 // "/From:x" as {"from", true, "x"}; an argument that does not start with "/"
-// has no name.
+// has no name. An argument that begins as a migration option but goes on
+// otherwise than with a colon ("/from", "/to=Bob", "/administrator") keeps
+// the option's name, and `malformed` says so: a slip in a deployment tool's
+// command box must not start a window that nobody sees.
 struct Option {
   std::string name;
   bool hasValue = false;
   std::string value;
+  bool malformed = false;
 };
 
 Option SplitOption(const std::string& argument) {
   if (!StartsWith(argument, "/")) return {};
+  const std::string lower = LowerCase(argument.substr(1));
+  for (const char* known : kMigrationOptions) {
+    const std::string name = known;
+    if (!StartsWith(lower, name)) continue;
+    if (lower.size() == name.size()) return {name, false, {}, false};
+    if (lower[name.size()] == ':') return {name, true, argument.substr(name.size() + 2), false};
+    return {name, false, {}, true};
+  }
   const size_t colon = argument.find(':');
-  if (colon == std::string::npos) return {LowerCase(argument.substr(1)), false, {}};
+  if (colon == std::string::npos) return {lower, false, {}};
   return {LowerCase(argument.substr(1, colon - 1)), true, argument.substr(colon + 1)};
 }
 
-// Any other argument list starts the window, as it always has ("/debug").
-bool AsksForCommandLine(const std::string& argument) {
-  const Option option = SplitOption(argument);
-  if (option.name == "?" || option.name == "admin" || option.name == "plan") return true;
-  return option.hasValue && (option.name == "from" || option.name == "to" || option.name == "wait");
+bool IsMigrationOption(const std::string& name) {
+  return std::any_of(std::begin(kMigrationOptions), std::end(kMigrationOptions),
+                     [&](const char* known) { return name == known; });
+}
+
+// No argument, or "/debug" first with nothing of a migration after it,
+// starts the window; anything else is read as a migration's command line.
+bool StartsTheWindow(const std::vector<std::string>& arguments) {
+  if (arguments.empty()) return true;
+  if (!SameText(arguments.front(), "/debug")) return false;
+  return std::none_of(arguments.begin(), arguments.end(), [](const std::string& argument) {
+    const Option option = SplitOption(argument);
+    return option.name == "?" || IsMigrationOption(option.name);
+  });
+}
+
+std::string Example(const std::string& name) {
+  if (name == "from") return "/from:\"d:\\users\\Dan Smith\"";
+  if (name == "to") return "/to:Dan";
+  return "/wait:30";
 }
 
 // Whole minutes from 0 to kMostWaitMinutes, digits only.
@@ -98,6 +127,16 @@ bool ParseMinutes(const std::string& text, int& minutes) {
 // Takes one option into the line; what is wrong with it, or empty.
 std::string TakeOption(const std::string& argument, CommandLine& line) {
   const Option option = SplitOption(argument);
+  if (option.malformed) {
+    if (option.name == "admin" || option.name == "plan") {
+      return "\"" + argument + "\" is not an option: write /" + option.name + " alone.";
+    }
+    return "\"" + argument + "\" is not an option: write /" + option.name + " with a colon before its value, as in " +
+           Example(option.name) + ".";
+  }
+  if ((option.name == "from" || option.name == "to") && !option.hasValue) {
+    return "/" + option.name + " needs a value after a colon, as in " + Example(option.name) + ".";
+  }
   if (option.name == "from" || option.name == "to") {
     if (Trim(option.value).empty()) {
       return "/" + option.name + " needs a value, as in " +
@@ -131,13 +170,19 @@ std::string TakeOption(const std::string& argument, CommandLine& line) {
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   CommandLine line;
   if (!arguments.empty()) line.firstArgument = arguments.front();
-  if (std::none_of(arguments.begin(), arguments.end(), AsksForCommandLine)) return line;
+  if (StartsTheWindow(arguments)) return line;
   if (std::any_of(arguments.begin(), arguments.end(),
                   [](const std::string& a) { return SplitOption(a).name == "?"; })) {
     line.mode = CommandLine::Mode::Usage;
     return line;
   }
   line.mode = CommandLine::Mode::Invalid;
+  // A slip in writing an option is said first: it is what the user meant to give.
+  for (const std::string& argument : arguments) {
+    if (!SplitOption(argument).malformed) continue;
+    line.error = TakeOption(argument, line);
+    return line;
+  }
   std::set<std::string> seen;
   for (const std::string& argument : arguments) {
     const std::string name = SplitOption(argument).name;

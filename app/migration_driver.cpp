@@ -21,6 +21,24 @@ constexpr DWORD kWaitSliceMs = 100;
 // read faster, and painting every file of a large profile would cost more
 // than carrying it.
 constexpr DWORD kStatusIntervalMs = 50;
+// One migration into an account at a time on this computer, whichever face,
+// session or deployment tool's retry starts it: two at once would each find
+// the other's files and folders appearing under their hands. Null when
+// another holds the account. The name is the account's in upper case, as
+// Windows compares account names.
+UniqueKernelHandle ClaimDestination(const std::string& name) {
+  std::wstring key = Widen(name);
+  LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, key.data(), static_cast<int>(key.size()), key.data(),
+                static_cast<int>(key.size()), nullptr, nullptr, 0);
+  for (const wchar_t* scope : {L"Global\\", L"Local\\"}) {
+    UniqueKernelHandle mutex(CreateMutexW(nullptr, FALSE, (scope + std::wstring(L"Ferrowin migration into ") + key).c_str()));
+    if (mutex) return GetLastError() == ERROR_ALREADY_EXISTS ? UniqueKernelHandle() : std::move(mutex);
+    // Without the right to make global objects, this session at least.
+    if (GetLastError() != ERROR_ACCESS_DENIED) return {};
+  }
+  return {};
+}
+
 constexpr MigrationStep kAllSteps[] = {MigrationStep::Account, MigrationStep::Admin, MigrationStep::Folders,
                                        MigrationStep::MoveData, MigrationStep::Permissions};
 
@@ -77,7 +95,14 @@ MigrationResult MigrationDriver::Run(const MigrationRequest& request) {
   using Outcome = MigrationResult::Outcome;
   ResetStatuses();
   Plan plan;
-  if (!Validate(request, plan) || !RoomForTheCopy(plan)) return {.outcome = Outcome::Refused};
+  if (!Validate(request, plan)) return {.outcome = Outcome::Refused};
+  const UniqueKernelHandle claim = ClaimDestination(plan.name);
+  if (!claim) {
+    Tell("Another migration into " + plan.name +
+         " is under way on this computer. Let it finish, then run this one again if anything is still missing.");
+    return {.outcome = Outcome::Refused};
+  }
+  if (!RoomForTheCopy(plan)) return {.outcome = Outcome::Refused};
   OpenLog(plan);
   std::int64_t hundredthOfTotal = 0;
   std::optional<Outcome> stopped;
@@ -85,6 +110,9 @@ MigrationResult MigrationDriver::Run(const MigrationRequest& request) {
     stopped = Outcome::NoAccount;
   } else if (!WaitForFirstSignIn(plan)) {
     stopped = Outcome::NoProfileYet;
+  } else if (const std::string refusal = FolderRefusal(plan); !refusal.empty()) {
+    Tell(refusal);  // recorded at the first sign-in, as nothing a user's profile may be
+    stopped = Outcome::Refused;
   } else if (!WaitForFileCount(plan, hundredthOfTotal)) {
     stopped = Outcome::Stopped;
   } else if (!StillRoomForTheCopy(plan)) {
@@ -152,7 +180,18 @@ bool MigrationDriver::Validate(const MigrationRequest& request, Plan& plan) {
   // only when a local account of that name exists.
   plan.hasAccount = !plan.isPublic && (!plan.chosen || settings_.accounts.localAccountExists(plan.name));
   plan.moving = IsMoveMode(plan.source);
+  // The folder Windows records for the account may be any folder at all.
+  LookUpProfileFolder(plan);
+  if (const std::string refusal = FolderRefusal(plan); !refusal.empty()) {
+    Tell(refusal);
+    return false;
+  }
   return true;
+}
+
+std::string MigrationDriver::FolderRefusal(const Plan& plan) const {
+  if (plan.isPublic) return {};
+  return ProfileFolderRefusal(plan.name, plan.profile, plan.source);
 }
 
 // Every line the log shows from here on is also in the log file.

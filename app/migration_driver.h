@@ -156,6 +156,8 @@ class MigrationDriver {
   void LookUpProfileFolder(Plan& plan) const;
   // The walk of both profiles, on a thread of its own while the face waits.
   CopyEstimate Estimate(const Plan& plan);
+  // Why the data must not go into the plan's profile folder, or empty.
+  std::string FolderRefusal(const Plan& plan) const;
   void Tell(const std::string& text);
   void Log(const std::vector<std::string>& lines);
 

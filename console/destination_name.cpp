@@ -84,6 +84,23 @@ std::string RecordedProfileFolderOf(const std::string& name, const LocalAccounts
   return folder;
 }
 
+std::string ProfileFolderRefusal(const std::string& name, const std::string& folder, const std::string& source,
+                                 const std::string& usersFolder) {
+  if (SameFolder(folder, source)) {
+    return "The profile folder of " + name + " is " + folder +
+           ", the old profile itself: the data cannot be carried into the folder it comes from. Please choose "
+           "another destination.";
+  }
+  const size_t slash = folder.find_last_of('\\');
+  const std::string leaf = slash == std::string::npos ? folder : folder.substr(slash + 1);
+  if (SameText(leaf, "Public") || IsDeviceName(leaf) || IsWindowsOwnProfileFolder(leaf, usersFolder)) {
+    return "Windows records " + folder + " as the profile folder of " + name +
+           ", but that folder is not a user's profile (it is shared by every account, or the template that every "
+           "new profile is made from): the data must not go there. Please choose another destination.";
+  }
+  return {};
+}
+
 std::string TypedNameFolderRefusal(const std::string& name, const LocalAccounts& accounts,
                                    const std::string& usersFolder) {
   const std::string folder = JoinPath(usersFolder, name);

@@ -33,6 +33,13 @@ const char* DestinationNameRefusal(const std::string& name, bool typed, const Lo
 std::string RecordedProfileFolderOf(const std::string& name, const LocalAccounts& accounts,
                                     const std::string& usersFolder = kUsersFolder);
 
+// Why `folder`, the profile folder that the destination NAME's data would go
+// into, cannot receive the data of the old profile `source`, or empty when
+// it can: it is the old profile itself, or a folder that is no user's
+// (Public, the Default template, a device name).
+std::string ProfileFolderRefusal(const std::string& name, const std::string& folder, const std::string& source,
+                                 const std::string& usersFolder = kUsersFolder);
+
 // Why the data cannot go into USERS\NAME for a typed name, or empty when it
 // can: a file stands there, or a folder that no account's profile is (left
 // over from a deleted account): Windows would give the account another folder

@@ -121,13 +121,18 @@ class CatalogueRun {
   // never carried: the move would empty another person's folder, the copy
   // would pour it into this profile.
   bool LinkInTheWay(std::string_view relative) {
-    for (const std::string* profile : {&source_, &destination_}) {
-      if (std::optional<LinkOnTheWay> link = FirstLinkOnTheWay(*profile, relative)) {
-        transfer_.ReportLink(link->path, link->attributes);
-        return true;
-      }
+    if (std::optional<LinkOnTheWay> link = FirstLinkOnTheWay(source_, relative)) {
+      transfer_.ReportLink(link->path, link->attributes);
+      return true;
     }
-    return false;
+    return DestinationLinkInTheWay(relative);
+  }
+  // On the new profile's side a link is named whatever its attributes: what
+  // it keeps out stays in the old profile.
+  bool DestinationLinkInTheWay(std::string_view relative) {
+    std::optional<LinkOnTheWay> link = FirstLinkOnTheWay(destination_, relative);
+    if (link) transfer_.ReportDestinationLink(link->path);
+    return link.has_value();
   }
 
   bool Applies(const CarriedFolder& folder) const {
@@ -154,6 +159,7 @@ class CatalogueRun {
     if (!StillThere(kFirefoxFolder) || !PathIsDirectory(JoinPath(source_, kFirefoxFolder))) return;
     view_.SetStatus("recovering firefox bookmarks... ");
     view_.AddLogLine(kFirefoxLogLine);
+    if (DestinationLinkInTheWay(kFirefoxOnTheDesktop)) return;
     const std::string onTheDesktop = JoinPath(destination_, kFirefoxOnTheDesktop);
     (void)MakeDirectory(onTheDesktop);
     std::string backups = FindFirefoxBookmarkBackups(source_);
@@ -167,6 +173,7 @@ class CatalogueRun {
     const char* profile = browser.folders[3];
     if (!StillThere(profile) || !PathIsDirectory(JoinPath(source_, profile))) return;
     view_.SetStatus(browser.status);
+    if (LinkInTheWay(profile)) return;
     for (const char* folder : browser.folders) (void)MakeDirectory(JoinPath(destination_, folder));
     const std::string target = JoinPath(destination_, profile);
     RemoveUnfinishedCopies(AsFolder(target));
@@ -182,31 +189,52 @@ class CatalogueRun {
   // Today's Sticky Notes go into the app's own folder when Windows has made
   // it for the new user; no folder is made under Packages by us (an app's
   // folder has permissions that only Windows gives), so otherwise the notes
-  // wait on the desktop. The database is three files that belong together:
-  // where the new profile has its own notes, none of the three is carried.
+  // wait on the desktop. The database is three files that belong together
+  // (SQLite would apply one database's journal to another's pages): where the
+  // new profile holds any of the three names, none of the three is carried,
+  // unless what it holds is this very set, carried by an earlier run.
   void CarryStickyNotes() {
     if (!StillThere(kStickyNotesStore)) return;
     const std::string store = AsFolder(JoinPath(source_, kStickyNotesStore));
     if (!LookAt(store + kStickyNotesFiles[0]).IsFileOfAnyDate() || LinkInTheWay(kStickyNotesStore)) return;
-    if (PathIsDirectory(JoinPath(destination_, kStickyNotesPackage))) {
-      const std::string target = JoinPath(destination_, kStickyNotesStore);
-      if (LookAt(JoinPath(target, kStickyNotesFiles[0])).IsFileOfAnyDate()) {
-        for (const char* file : kStickyNotesFiles) transfer_.StayBehindFile(store, file);
-        return;
-      }
-      if (!PathIsDirectory(target)) (void)MakeDirectory(target);
-      transfer_.TransferFolder(store, target, true);
-      carried_.conditionalFolders.push_back(kStickyNotesStore);
+    const bool appIsSetUp = PathIsDirectory(JoinPath(destination_, kStickyNotesPackage));
+    const char* into = appIsSetUp ? kStickyNotesStore : kStickyNotesOnTheDesktop;
+    if (!appIsSetUp && DestinationLinkInTheWay(into)) return;
+    const std::string target = AsFolder(JoinPath(destination_, into));
+    if (HoldsAnotherStickyNotesSet(store, target)) {
+      for (const char* file : kStickyNotesFiles) transfer_.StayBehindFile(store, file);
       return;
     }
-    const std::string onTheDesktop = JoinPath(destination_, kStickyNotesOnTheDesktop);
-    if (!PathIsDirectory(onTheDesktop)) (void)MakeDirectory(onTheDesktop);
-    for (const char* file : kStickyNotesFiles) transfer_.TransferFile(store, AsFolder(onTheDesktop), file);
-    carried_.conditionalFolders.push_back(kStickyNotesOnTheDesktop);
+    if (!PathIsDirectory(target)) (void)MakeDirectory(target);
+    carried_.conditionalFolders.push_back(into);
+    if (appIsSetUp) {
+      transfer_.TransferFolder(store, target, true);
+      return;
+    }
+    for (const char* file : kStickyNotesFiles) transfer_.TransferFile(store, target, file);
     transfer_.WhatStayed().Advise("NOTE: Sticky Notes is not set up for " + options_.destinationName +
                                   " yet: the old notes are on the desktop in StickyNotes. Open Sticky Notes once, "
                                   "close it, and put the three files into AppData\\Local\\Packages\\"
                                   "Microsoft.MicrosoftStickyNotes_8wekyb3d8bbwe\\LocalState.");
+  }
+
+  // True when `target` holds any of the three names, other than as the same
+  // files the old profile has (each there exactly when it is in `store`, with
+  // the same bytes).
+  static bool HoldsAnotherStickyNotesSet(const std::string& store, const std::string& target) {
+    bool holdsAny = false, sameSet = true;
+    for (const char* file : kStickyNotesFiles) {
+      const PathFacts there = LookAt(target + file);
+      const PathFacts here = LookAt(store + file);
+      holdsAny |= there.exists;
+      if (there.exists != here.exists) sameSet = false;
+      bool same = false;
+      if (there.exists && here.exists &&
+          !(there.IsFileOfAnyDate() && SameContent(store + file, target + file, same) && same)) {
+        sameSet = false;
+      }
+    }
+    return holdsAny && !sameSet;
   }
 
   void AccountOutsideCatalogue() {

@@ -55,9 +55,12 @@ class LeftBehind {
   static constexpr size_t kNamesShown = 20;
 
   const Tally& CarriedTally() const { return carried_; }
-  // Entries that stayed in the old profile: names the new one holds, and
-  // what lies outside the folders the program carries.
-  std::int64_t EntriesLeftBehind() const { return sameNameEntries_ + static_cast<std::int64_t>(outside_.size()); }
+  // Entries that stayed in the old profile: names the new one holds, what
+  // lies outside the folders the program carries, and browser files that
+  // could not be copied.
+  std::int64_t EntriesLeftBehind() const {
+    return sameNameEntries_ + static_cast<std::int64_t>(outside_.size() + browserNotes_.size());
+  }
   std::int64_t EntriesFailed() const { return failedEntries_; }
 
  private:

@@ -15,20 +15,34 @@ constexpr int kMostWorkers = 8;
 
 }  // namespace
 
+namespace {
+
+// The destination's own file is kept. Only the same bytes make it an
+// earlier copy of this one: a size and a time alike are not enough.
+FileCopyJob::Outcome OutcomeBeside(const FileCopyJob& job, const PathFacts& existing) {
+  bool same = false;
+  if (existing.SameSizeAndTimeAs(job.entry) && SameContent(job.source, job.target, same) && same) {
+    return FileCopyJob::Outcome::AlreadyThere;
+  }
+  return FileCopyJob::Outcome::SameName;
+}
+
+}  // namespace
+
 void RunFileCopyJob(FileCopyJob& job, WholeFileCopier& copier) {
   try {
     if (job.existing.IsFileOfAnyDate()) {
-      // The destination's own file is kept. Only the same bytes make it an
-      // earlier copy of this one: a size and a time alike are not enough.
-      job.outcome = FileCopyJob::Outcome::SameName;
-      bool same = false;
-      if (job.existing.SameSizeAndTimeAs(job.entry) && SameContent(job.source, job.target, same) && same) {
-        job.outcome = FileCopyJob::Outcome::AlreadyThere;
-      }
+      job.outcome = OutcomeBeside(job, job.existing);
       return;
     }
     job.result = copier.CopyNew(job.source, job.target);
     job.outcome = job.result ? FileCopyJob::Outcome::Copied : FileCopyJob::Outcome::Failed;
+    // The name was taken while the copy was written (another run copying
+    // the same profile): what took it is judged as if it had been there.
+    const DWORD error = job.result.Error();
+    if (!job.result && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)) {
+      if (const PathFacts now = LookAt(job.target); now.IsFileOfAnyDate()) job.outcome = OutcomeBeside(job, now);
+    }
   } catch (const std::exception&) {
     // Out of memory for a name or a buffer: this file fails, the copy goes on.
     job.outcome = FileCopyJob::Outcome::Failed;

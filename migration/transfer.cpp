@@ -47,10 +47,6 @@ std::uint64_t NameKey(std::string_view name) {
   return hash;
 }
 
-// A folder of the destination that a copy goes into, and what it held
-// before: listed once, so that each file does not look its name up again
-// (a lookup of a name that is not there reads the whole folder under Wine).
-// A folder the copy made itself holds nothing.
 // A folder of the destination that a copy goes into, and the names it held
 // before: listed once, so that a name it lacks is not looked up again for
 // each file (a lookup of a name that is not there reads the whole folder
@@ -144,9 +140,15 @@ bool FolderTransfer::MoveOne(const WalkEntry& entry, const std::string& target) 
     return false;
   }
   if (there.IsDirectory()) {
-    if (!entry.IsReparsePoint()) return true;
-    ReportLink(entry.path, entry.attributes);
-    return false;
+    if (entry.IsReparsePoint()) {
+      ReportLink(entry.path, entry.attributes);
+      return false;
+    }
+    if (there.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+      ReportDestinationLink(target);  // moving into it would hand the files to whoever it leads to
+      return false;
+    }
+    return true;
   }
   // One rename carries a whole sub-tree; a link moves as the link itself.
   const Win32Result moved = MoveEntry(entry.path, target);
@@ -185,9 +187,13 @@ void FolderTransfer::CopyOne(TreeWalk& walk, std::vector<CopyTarget>& targets) {
   const WalkEntry& entry = walk.Current();
   CopyTarget& into = targets.back();
   const std::string target = into.folder + entry.name;
-  copies_.CommitFinished();  // so the percentage shown is as fresh as it can be
+  copies_.CommitFinished();
+  // The percentage is of the bytes of every file before this one in the
+  // walk, whether their copies are still in flight or not: exactly what a
+  // copy of one file at a time shows.
   view_.SetStatus(std::to_string(Percent()) + "% Recovering: " + entry.name);
   if (!entry.IsDirectory()) {
+    copiedBytes_ += entry.size;
     FileCopyJob job{.entry = entry, .source = entry.path, .target = target, .existing = into.Find(entry.name)};
     if (entry.size >= kLargeFile) {
       copies_.RunAlone(std::move(job));
@@ -201,10 +207,17 @@ void FolderTransfer::CopyOne(TreeWalk& walk, std::vector<CopyTarget>& targets) {
     return;
   }
   // Folders are made before their files are handed out.
-  if (into.Find(entry.name).IsDirectory()) {
+  const PathFacts there = into.Find(entry.name);
+  if (there.IsDirectory() && (there.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    walk.SkipChildren();
+    ReportDestinationLink(target);  // copying into it would write into wherever it leads
+  } else if (there.IsDirectory()) {
     targets.emplace_back(AsFolder(target), false);
   } else if (MakeDirectory(target)) {
     targets.emplace_back(AsFolder(target), true);
+  } else if (const PathFacts now = LookAt(target); now.IsDirectory() && !(now.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    // Made meanwhile by another run into the same folder: it is there to copy into.
+    targets.emplace_back(AsFolder(target), false);
   } else {
     walk.SkipChildren();
     Fail("ERROR: Cound not create new folder " + target, TallyOf(entry));
@@ -215,7 +228,6 @@ void FolderTransfer::Commit(FileCopyJob& job) {
   // Files handed out before the source was found gone are not spoken of:
   // a copy of one file at a time would never have tried them.
   if (sourceGone_) return;
-  copiedBytes_ += job.entry.size;
   switch (job.outcome) {
     case FileCopyJob::Outcome::Copied:
     case FileCopyJob::Outcome::AlreadyThere: whatStayed_.Carried(TallyFile(job.entry)); break;
@@ -260,6 +272,7 @@ void FolderTransfer::TransferFile(const std::string& sourceFolder, const std::st
   }
   RemoveUnfinishedCopies(destinationFolder);
   view_.SetStatus(std::to_string(Percent()) + "% Recovering: " + name);
+  copiedBytes_ += entry->size;
   copies_.RunAlone({.entry = *entry, .source = entry->path, .target = target, .existing = LookAt(target)});
 }
 
@@ -302,6 +315,17 @@ void FolderTransfer::ReportUnreadable(const std::string& folder) {
 void FolderTransfer::ReportLink(const std::string& path, DWORD attributes) {
   const DWORD hiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
   if ((attributes & hiddenSystem) == hiddenSystem) return;
+  InOrder([this, path] {
+    if (sourceGone_) return;
+    Log("ERROR: Did not follow the link " + path);
+    whatStayed_.Failed({});
+  });
+}
+
+// A folder of the new profile that is a link leads out of it (into another
+// person's profile, say): nothing is written through it, and it is named
+// whatever its attributes, since what it kept out stays in the old profile.
+void FolderTransfer::ReportDestinationLink(const std::string& path) {
   InOrder([this, path] {
     if (sourceGone_) return;
     Log("ERROR: Did not follow the link " + path);

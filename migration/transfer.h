@@ -76,6 +76,8 @@ class FolderTransfer {
   // A folder of the profile that is a link, named and never entered.
   // Windows' own compatibility links (hidden and system) pass in silence.
   void ReportLink(const std::string& path, DWORD attributes);
+  // A folder of the new profile that is a link: never written through.
+  void ReportDestinationLink(const std::string& path);
   // A folder that could not be read (ending in a backslash).
   void ReportUnreadable(const std::string& folder);
 

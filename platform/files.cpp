@@ -228,4 +228,33 @@ Win32Result WriteNewFile(std::string_view path, std::string_view bytes) {
   return failed;
 }
 
+namespace {
+
+std::optional<BY_HANDLE_FILE_INFORMATION> IdentityOf(std::string_view folder) {
+  UniqueFileHandle handle(CreateFileW(Win32Path(folder).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (!handle || !GetFileInformationByHandle(handle.Get(), &information)) return std::nullopt;
+  return information;
+}
+
+// The text Windows would resolve: no trailing backslashes, and no trailing
+// blanks or full stops in the last name, which Windows drops.
+std::string ComparableFolderText(std::string_view path) {
+  std::string text = LowerCase(path);
+  while (!text.empty() && (text.back() == '\\' || text.back() == '.' || text.back() == ' ')) text.pop_back();
+  return text;
+}
+
+}  // namespace
+
+bool SameFolder(std::string_view a, std::string_view b) {
+  const std::optional<BY_HANDLE_FILE_INFORMATION> first = IdentityOf(a), second = IdentityOf(b);
+  if (first && second) {
+    return first->dwVolumeSerialNumber == second->dwVolumeSerialNumber &&
+           first->nFileIndexHigh == second->nFileIndexHigh && first->nFileIndexLow == second->nFileIndexLow;
+  }
+  return ComparableFolderText(a) == ComparableFolderText(b);
+}
+
 }  // namespace ferrowin

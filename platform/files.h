@@ -139,6 +139,11 @@ Win32Result DeletePath(std::string_view path);
 // Whether two files hold the same bytes; `same` is set only on success.
 Win32Result SameContent(std::string_view a, std::string_view b, bool& same);
 
+// Whether two paths name one folder: the same file-system object when both
+// can be opened (whatever the letter case, short names, a trailing blank or
+// full stop), otherwise the same text once those are set aside.
+bool SameFolder(std::string_view a, std::string_view b);
+
 // Where Windows keeps the profiles of this machine's accounts.
 inline constexpr const char* kUsersFolder = "c:\\users";
 

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "app/Unit2.h"
+#include "app/command_line_migration.h"
 #include "console/destination_name.h"
 #include "platform/files.h"
 #include "platform/text.h"
@@ -390,6 +391,46 @@ TEST_F(RealProfileFolder, TheDataGoesWhereWindowsRecordedTheAccountsProfile) {
   }
   EXPECT_EQ(resets.size(), 8u);
   for (const std::string& reset : resets) EXPECT_TRUE(StartsWith(reset, "\"C:\\Users\\Bob.PC\\")) << reset;
+}
+
+// Windows' record of a typed account may name the old profile itself, or a
+// folder that is no user's: the data must not go there, and nothing runs.
+TEST_F(RealProfileFolder, ARecordedFolderThatIsTheSourceOrNoUsersIsRefusedBeforeAnythingRuns) {
+  WriteFile("c:\\users\\Alice\\Desktop\\note.txt", "note");
+  const FormOptions options = OptionsWithAccounts();
+  TfrmMain& form = CreateForm(options);
+  ASSERT_TRUE(Click(form.cmdNext0));
+  SelectItem(form.lbInfectedUser, "Alice");
+  auto isTheSource = [](const std::string& folder) {
+    return "The profile folder of Bob is " + folder +
+           ", the old profile itself: the data cannot be carried into the folder it comes from. Please choose "
+           "another destination.";
+  };
+  auto isNoUsers = [](const std::string& folder) {
+    return "Windows records " + folder +
+           " as the profile folder of Bob, but that folder is not a user's profile (it is shared by every account, or "
+           "the template that every new profile is made from): the data must not go there. Please choose another "
+           "destination.";
+  };
+  const std::pair<std::string, std::string> recorded[] = {
+      {"C:\\USERS\\ALICE", isTheSource("C:\\USERS\\ALICE")},
+      {"%SystemDrive%\\users\\Alice\\", isTheSource("C:\\users\\Alice")},
+      {"c:\\users\\alice. ", isTheSource("c:\\users\\alice. ")},
+      {"C:\\Users\\Default", isNoUsers("C:\\Users\\Default")},
+      {"%SystemDrive%\\Users\\public", isNoUsers("C:\\Users\\public")},
+  };
+  for (const auto& [folder, message] : recorded) {
+    test::ProfileListEntry bob("S-1-5-21-77-77-77-1001", folder);
+    ASSERT_TRUE(bob.Ok());
+    ExpectRefused(form, {{"Bob", message}});
+  }
+  // The command line refuses it the same way, with the exit code of a refusal.
+  test::ProfileListEntry bob("S-1-5-21-77-77-77-1001", "c:\\users\\Alice\\");
+  const MigrationSettings settings{.accounts = options.accounts, .logFolder = options.logFolder};
+  EXPECT_EQ(RunFromCommandLine(ParseCommandLine({"/from:Alice", "/to:Bob"}), options.environment, settings), 4);
+  EXPECT_TRUE(tools.Records().empty());
+  EXPECT_EQ(test::ReadWholeFile("c:\\users\\Alice\\Desktop\\note.txt"), "note");
+  EXPECT_FALSE(PathExists("c:\\users\\Bob"));
 }
 
 // What Windows does at the first sign-in, later: the profile's folder appears

@@ -403,6 +403,52 @@ TEST_F(Catalogue, AWindows11ProfileCarriesGameSavesOfficeFilesStickyNotesAndBrow
   EXPECT_FALSE(PathExists(destination / (sticky + "\\LocalState\\plum.sqlite-wal")));
 }
 
+// Today's Sticky Notes are one database in three files: the set goes whole
+// beside nothing of another set, or not at all, and what stays is named.
+TEST_F(Catalogue, StickyNotesGoAsOneSetOfThreeOrNotAtAll) {
+  test::CleanMachine machine;
+  TestFolder destination;
+  const std::string dan = machine.AddDrive('e') + "users\\Dan";
+  const std::string package = "AppData\\Local\\Packages\\Microsoft.MicrosoftStickyNotes_8wekyb3d8bbwe";
+  const char* const files[] = {"plum.sqlite", "plum.sqlite-wal", "plum.sqlite-shm"};
+  for (const char* file : files) WriteFile(dan + "\\" + package + "\\LocalState\\" + file, std::string("Dan's ") + file);
+  auto sameNames = [&](const std::string& folder) {
+    std::vector<std::string> named;
+    for (const char* file : files) named.push_back("NOTE:   " + package + "\\LocalState\\" + file);
+    (void)folder;
+    return named;
+  };
+  const struct {
+    const char* name;
+    bool appIsSetUp;
+    std::string folder;  // where the notes would go
+    const char* heldThere;  // what an earlier migration left there
+  } cases[] = {
+      {"an earlier database on the desktop", false, "Desktop\\StickyNotes", "plum.sqlite"},
+      {"a stray journal in the app's folder", true, package + "\\LocalState", "plum.sqlite-wal"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::RemoveTree(destination.Path());
+    MakeNewProfile(destination.Path());
+    if (c.appIsSetUp) MakeDirs(destination / package);
+    WriteFile(destination / (c.folder + "\\" + c.heldThere), "another set's");
+    const std::vector<std::string> notes = Migrate(dan, destination.Path());
+    EXPECT_EQ(ListTree(destination / c.folder), std::vector<std::string>{c.heldThere});
+    ASSERT_GE(notes.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(notes.begin() + 1, notes.begin() + 4), sameNames(c.folder));
+  }
+  // The set an earlier run carried is this very set: a rerun is quiet.
+  test::RemoveTree(destination.Path());
+  MakeNewProfile(destination.Path());
+  Migrate(dan, destination.Path());
+  EXPECT_EQ(ListTree(destination / "Desktop\\StickyNotes").size(), 3u);
+  const std::vector<std::string> rerun = Migrate(dan, destination.Path());
+  ASSERT_EQ(rerun.size(), 1u);  // the advice to set Sticky Notes up, nothing left behind
+  EXPECT_TRUE(StartsWith(rerun[0], "NOTE: Sticky Notes is not set up for Dan yet")) << rerun[0];
+  EXPECT_EQ(carried.whatStayed.EntriesLeftBehind(), 0);
+}
+
 TEST(LeftBehindNotes, OnlineOnlyFilesAmongTheFailuresAreToldApart) {
   constexpr DWORD kRecallOnDataAccess = 0x00400000;
   constexpr DWORD kRecallOnOpen = 0x00040000;

@@ -338,6 +338,63 @@ TEST_F(CopyMode, SeveralFilesInFlightWriteTheLogOfOneAtATime) {
   EXPECT_EQ(ReadWholeFile(destination / "f1\\42.jpg"), "the new one's own");
 }
 
+// Each label shows the bytes of every file before it in the walk, as a copy
+// of one file at a time shows them, though the small files ahead of a large
+// one are still on their way when its label is set.
+TEST_F(CopyMode, EveryLabelShowsThePercentageOfOneFileAtATimeWithFilesInFlight) {
+  const std::string source = drive + "src";
+  std::vector<std::string> names;
+  for (int file = 0; file < 40; ++file) {
+    names.push_back("a" + std::to_string(100 + file));
+    WriteFile(source + "\\" + names.back(), std::string(static_cast<size_t>(20000 + file * 997), 's'));
+  }
+  names.push_back("m-large");
+  ASSERT_TRUE(test::MakeSparseFile(source + "\\m-large", 80LL * 1024 * 1024));
+  for (int file = 0; file < 10; ++file) {
+    names.push_back("z" + std::to_string(file));
+    WriteFile(source + "\\" + names.back(), std::string(static_cast<size_t>(30000 + file), 'z'));
+  }
+  std::vector<std::string> expected;
+  std::int64_t total = 0, passed = 0;
+  for (const std::string& name : names) total += LookAt(source + "\\" + name).size;
+  const std::int64_t hundredth = total / 100;
+  for (const std::string& name : test::InFileSystemOrder(source, names)) {
+    expected.push_back(std::to_string(passed / hundredth) + "% Recovering: " + name);
+    passed += LookAt(source + "\\" + name).size;
+  }
+  TestFolder destination;
+  FolderTransfer(view, copiedBytes, hundredth, {}, {.copyWorkers = 4})
+      .CopyFolderContents(source + "\\", destination.Path() + "\\");
+  EXPECT_EQ(view.statuses, expected);
+  EXPECT_EQ(copiedBytes, total);
+  EXPECT_TRUE(view.log.empty());
+}
+
+// A folder of the new profile that is a link (into another person's profile)
+// is never written through, moved or copied: it is named, and what it kept
+// out stays in the old profile.
+TEST_F(CopyMode, AFolderOfTheDestinationThatIsALinkIsNeverWrittenThrough) {
+  TestFolder onC, destination, erin;
+  WriteFile(erin / "Documents\\erin.txt", "Erin's");
+  for (const std::string& root : {drive + "src", onC.Path()}) {
+    SCOPED_TRACE(root);
+    WriteFile(root + "\\Documents\\Shared\\dan.txt", "Dan's");
+    WriteFile(root + "\\Documents\\Shared\\Deeper\\more.txt", "more");
+    WriteFile(root + "\\Documents\\plain.txt", "plain");
+    RemoveTree(destination.Path());
+    MakeDirs(destination / "Documents");
+    ASSERT_TRUE(test::MakeHostSymlink(destination / "Documents\\Shared", test::HostPath(erin / "Documents")));
+    view.log.clear();
+    FolderTransfer transfer(view, copiedBytes, countedBytes);
+    transfer.TransferFolder(root + "\\", destination.Path() + "\\");
+    EXPECT_EQ(view.log, std::vector<std::string>{"ERROR: Did not follow the link " + destination / "Documents\\Shared"});
+    EXPECT_EQ(transfer.WhatStayed().EntriesFailed(), 1);
+    EXPECT_EQ(ListTree(erin.Path()), (std::vector<std::string>{"Documents\\", "Documents\\erin.txt"}));
+    EXPECT_EQ(ReadWholeFile(destination / "Documents\\plain.txt"), "plain");
+    EXPECT_EQ(ReadWholeFile(root + "\\Documents\\Shared\\dan.txt"), "Dan's");
+  }
+}
+
 // ctest runs this again with writes limited to FERROWIN_FILE_SIZE_LIMIT_KB:
 // a copy then fails part-way as on a full disk, and no root is needed.
 TEST(CopyUnderAFileSizeLimit, AFileThatFailsPartWayIsNamedAndLeavesNothingBehind) {
