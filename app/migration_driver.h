@@ -144,8 +144,8 @@ class MigrationDriver {
   bool WaitForFileCount(const Plan& plan, std::int64_t& hundredthOfTotal);
   // In copy mode: whether what is still to copy fits on the new profile's
   // drive; when not, it says so and nothing more runs (app/migration_plan.cpp).
-  bool RoomForTheCopy(Plan& plan);
-  bool StillRoomForTheCopy(Plan& plan);
+  bool RoomForTheCopy(const Plan& plan);
+  bool StillRoomForTheCopy(const Plan& plan);
   CarriedProfile CarryData(const Plan& plan, std::int64_t hundredthOfTotal);
   void AdjustPermissions(const Plan& plan, const std::vector<std::string>& conditionalFolders);
   void NoteWhatStayed(const Plan& plan, const LeftBehind& whatStayed);

@@ -112,9 +112,8 @@ CopyEstimate MigrationDriver::Estimate(const Plan& plan) {
   return estimate;
 }
 
-bool MigrationDriver::RoomForTheCopy(Plan& plan) {
+bool MigrationDriver::RoomForTheCopy(const Plan& plan) {
   if (plan.moving) return true;
-  LookUpProfileFolder(plan);
   const std::string folder = FreeSpaceFolderFor(plan.profile);
   spaceCheckedBeforeProfile_ = folder != plan.profile;
   const std::string refusal = NoRoomRefusal(Estimate(plan).ToCopy().bytes, folder);
@@ -127,7 +126,7 @@ bool MigrationDriver::RoomForTheCopy(Plan& plan) {
 
 // Once a new account's profile exists: its drive may not be the one of
 // c:\users, and time has passed.
-bool MigrationDriver::StillRoomForTheCopy(Plan& plan) {
+bool MigrationDriver::StillRoomForTheCopy(const Plan& plan) {
   if (plan.moving || !spaceCheckedBeforeProfile_) return true;
   const std::string refusal = NoRoomRefusal(Estimate(plan).ToCopy().bytes, FreeSpaceFolderFor(plan.profile));
   if (refusal.empty()) return true;
@@ -140,7 +139,6 @@ MigrationResult MigrationDriver::RunPlan(const MigrationRequest& request) {
   using Outcome = MigrationResult::Outcome;
   Plan plan;
   if (!Validate(request, plan)) return {.outcome = Outcome::Refused};
-  LookUpProfileFolder(plan);
   MigrationPlanFacts facts{.source = plan.source,
                            .name = plan.name,
                            .profile = plan.profile,

@@ -23,6 +23,7 @@ class HeldNames {
   struct Held {
     std::uint64_t key;
     bool folder;
+    bool link;  // a folder that leads elsewhere: nothing is written through it
     std::int64_t size;
     bool operator<(const Held& other) const { return key < other.key; }
   };
@@ -32,13 +33,13 @@ class HeldNames {
   explicit HeldNames(const std::string& folder) {
     for (const DirEntry& entry : DirSearch(AsFolder(folder) + "*", kAllEntriesMask)) {
       if (entry.IsDotEntry() || IsUnfinishedCopy(entry.name, entry.attributes)) continue;
-      held_.push_back({NameKey(entry.name), entry.IsDirectory(), entry.size});
+      held_.push_back({NameKey(entry.name), entry.IsDirectory(), entry.IsReparsePoint(), entry.size});
     }
     std::sort(held_.begin(), held_.end());
   }
 
   const Held* Find(const std::string& name) const {
-    const Held wanted{NameKey(name), false, 0};
+    const Held wanted{NameKey(name), false, false, 0};
     auto found = std::lower_bound(held_.begin(), held_.end(), wanted);
     return found != held_.end() && found->key == wanted.key ? &*found : nullptr;
   }
@@ -111,15 +112,19 @@ class FolderEstimator {
       if (!entry.IsHiddenSystem()) e_.links.push_back(entry.path);
       return;
     }
-    if (held && !held->folder) {
-      // A file where the folder should go: none of the folder's files goes.
+    const std::string into = levels_.back().folder + entry.name;
+    if (held && (!held->folder || held->link)) {
+      // A file where the folder should go, or a link: none of the folder's files goes.
       walk.SkipChildren();
       const Tally tally = TallyFolder(entry.path);
       e_.all.Add(tally);
-      SameName(entry.path + "\\", tally);
+      if (held->link) {
+        e_.links.push_back(into);
+      } else {
+        SameName(entry.path + "\\", tally);
+      }
       return;
     }
-    const std::string into = levels_.back().folder + entry.name;
     levels_.push_back({AsFolder(into), held ? HeldNames(into) : HeldNames()});
   }
 
@@ -135,16 +140,17 @@ class FolderEstimator {
   std::vector<Level> levels_;
 };
 
-// A link on the way to a carried folder, on either side; Windows' own
-// compatibility links are no one's data and pass in silence, as in the copy.
+// A link on the way to a carried folder, on either side; the old profile's
+// own compatibility links of Windows are no one's data and pass in silence,
+// as in the copy.
 std::optional<std::string> CarriedFolderLink(const std::string& source, const std::string& destination,
                                         const std::string& relative) {
-  for (const std::string* profile : {&source, &destination}) {
-    if (std::optional<LinkOnTheWay> link = FirstLinkOnTheWay(*profile, relative)) {
-      const DirEntry attributes{.attributes = link->attributes};
-      return attributes.IsHiddenSystem() ? std::string() : link->path;
-    }
+  if (std::optional<LinkOnTheWay> link = FirstLinkOnTheWay(source, relative)) {
+    const DirEntry attributes{.attributes = link->attributes};
+    return attributes.IsHiddenSystem() ? std::string() : link->path;
   }
+  // On the new profile's side a link is named whatever its attributes.
+  if (std::optional<LinkOnTheWay> link = FirstLinkOnTheWay(destination, relative)) return link->path;
   return std::nullopt;
 }
 
