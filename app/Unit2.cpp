@@ -201,6 +201,7 @@ void TfrmMain::StartMigration() {
   }
   request.giveAdmin = chkGiveAdmin.Checked();
   const MigrationSettings settings{.accounts = options_.accounts,
+                                   .makeProfile = options_.makeProfile,
                                    .commandRunner = options_.commandRunner,
                                    .logFolder = options_.logFolder,
                                    .copyWorkers = options_.copyWorkers,

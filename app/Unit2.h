@@ -14,6 +14,7 @@
 #include "app/migration_driver.h"
 #include "console/account.h"
 #include "console/local_accounts.h"
+#include "console/profile_maker.h"
 #include "migration/catalogue.h"
 #include "migration/permissions.h"
 #include "platform/controls.h"
@@ -41,6 +42,7 @@ struct FormOptions {
   std::function<void(const std::string& text)> showMessage;
   CommandRunnerSettings commandRunner;
   LocalAccounts accounts = SystemLocalAccounts();
+  ProfileMaker makeProfile = SystemProfileMaker();
   // Where migration logs are kept; empty for %ProgramData%\Ferrowin\Logs.
   std::string logFolder;
   // Files a copy has in flight; 0 for as many as the drives allow.

@@ -42,6 +42,19 @@ UniqueKernelHandle ClaimDestination(const std::string& name) {
 constexpr MigrationStep kAllSteps[] = {MigrationStep::Account, MigrationStep::Admin, MigrationStep::Folders,
                                        MigrationStep::MoveData, MigrationStep::Permissions};
 
+// A profile made from a Default profile without a Desktop has no data
+// folders yet: made here, Desktop first (the wait looks for it), so that
+// they take the permissions the profile folder hands down.
+void MakeDataFolders(const std::string& profile) {
+  if (!PathIsDirectory(profile) || PathIsDirectory(JoinPath(profile, "Desktop"))) return;
+  (void)MakeDirectory(JoinPath(profile, "Desktop"));
+  for (const CarriedFolder& folder : kCarriedFolders) {
+    if (folder.IsDataFolder() && !PathIsDirectory(JoinPath(profile, folder.path))) {
+      (void)MakeDirectory(JoinPath(profile, folder.path));
+    }
+  }
+}
+
 }  // namespace
 
 std::string SignInInstruction(const std::string& name) {
@@ -108,7 +121,7 @@ MigrationResult MigrationDriver::Run(const MigrationRequest& request) {
   std::optional<Outcome> stopped;
   if (!ProvisionAccount(plan)) {
     stopped = Outcome::NoAccount;
-  } else if (!WaitForFirstSignIn(plan)) {
+  } else if (MakeNewProfile(plan); !WaitForFirstSignIn(plan)) {
     stopped = Outcome::NoProfileYet;
   } else if (const std::string refusal = FolderRefusal(plan); !refusal.empty()) {
     Tell(refusal);  // recorded at the first sign-in, as nothing a user's profile may be
@@ -230,6 +243,28 @@ bool MigrationDriver::ProvisionAccount(const Plan& plan) {
     Tell(error.what());
     return false;
   }
+}
+
+// A new account's profile, made now where Windows can without a sign-in, so
+// that the wait below passes at once and the command line carries in one
+// run. Public, a profile chosen from the list and an account Windows already
+// keeps a profile for are left as they are. Like the account commands, it
+// blocks the window while it runs (a few seconds), so no handler runs meanwhile.
+void MigrationDriver::MakeNewProfile(const Plan& plan) {
+  if (plan.isPublic || plan.chosen || !plan.hasAccount) return;
+  const std::string sid = settings_.accounts.accountSid(plan.name);
+  if (!RecordedProfileFolder(sid).empty()) return;
+  const MadeProfile made = settings_.makeProfile(sid, plan.name);
+  if (made.outcome == MadeProfile::Outcome::Failed) {
+    Log({"NOTE: Windows could not make the profile of " + UpperCase(plan.name) + " (" + made.Reason() +
+         "): sign in once as " + UpperCase(plan.name) + "; the data will then be moved automatically."});
+    return;
+  }
+  if (made.outcome != MadeProfile::Outcome::Made) return;
+  const std::string recorded = RecordedProfileFolderOf(plan.name, settings_.accounts);
+  if (!recorded.empty()) MakeDataFolders(recorded);
+  Log({"NOTE: Made the profile of " + plan.name + " at " + (recorded.empty() ? made.folder : recorded) +
+       " without a sign-in; Windows finishes setting it up at " + plan.name + "'s first sign-in."});
 }
 
 // Waits until Windows has built the account's profile at its first sign-in,

@@ -15,6 +15,7 @@
 
 #include "console/account.h"
 #include "console/local_accounts.h"
+#include "console/profile_maker.h"
 #include "migration/catalogue.h"
 #include "migration/free_space.h"
 #include "migration/log_file.h"
@@ -82,6 +83,8 @@ class MigrationFace {
 
 struct MigrationSettings {
   LocalAccounts accounts = SystemLocalAccounts();
+  // Makes a new account's profile without a sign-in, where Windows can.
+  ProfileMaker makeProfile = SystemProfileMaker();
   CommandRunnerSettings commandRunner;
   // Where the log files go; empty for %ProgramData%\Ferrowin\Logs.
   std::string logFolder;
@@ -140,6 +143,7 @@ class MigrationDriver {
   bool Validate(const MigrationRequest& request, Plan& plan);
   void OpenLog(const Plan& plan);
   bool ProvisionAccount(const Plan& plan);
+  void MakeNewProfile(const Plan& plan);
   bool WaitForFirstSignIn(Plan& plan);
   bool WaitForFileCount(const Plan& plan, std::int64_t& hundredthOfTotal);
   // In copy mode: whether what is still to copy fits on the new profile's

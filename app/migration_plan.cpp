@@ -94,8 +94,8 @@ std::vector<std::string> PlanLines(const MigrationPlanFacts& facts) {
                                  "Destination folder: " + facts.profile +
                                      (!facts.hasAccount || facts.profileBuilt
                                           ? ""
-                                          : " (it does not exist yet: the account has not signed in once, so this "
-                                            "plan is made against an empty profile)")};
+                                          : " (it does not exist yet: this plan is made against an empty "
+                                            "profile)")};
   AddFolderLines(facts, lines);
   AddStayBehindLines(facts, lines);
   AddSpaceLines(facts, lines);
@@ -163,8 +163,9 @@ MigrationResult MigrationDriver::RunPlan(const MigrationRequest& request) {
     }
   }
   if (plan.hasAccount && !facts.profileBuilt) {
-    Log({"NOTE: The profile of " + plan.name + " does not exist yet: sign in once as " + plan.name +
-         ", then run the same command again."});
+    // The migration makes it where Windows can; otherwise it waits for the first sign-in.
+    Log({"NOTE: The profile of " + plan.name + " does not exist yet: the migration makes it where Windows allows, "
+         "otherwise sign in once as " + plan.name + " first."});
     return {.outcome = Outcome::NoProfileYet};
   }
   return {.outcome = Outcome::Carried};

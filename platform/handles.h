@@ -105,7 +105,7 @@ struct LocalMemoryTraits {
   static void Close(Handle h) { ::LocalFree(h); }
 };
 
-// LoadLibrary: NULL when invalid, released with FreeLibrary.
+// LoadLibraryEx: NULL when invalid, released with FreeLibrary.
 struct ModuleTraits {
   using Handle = HMODULE;
   static Handle Invalid() { return nullptr; }

@@ -125,37 +125,70 @@ ferrowin_start_wineserver() {
   local keeper="$WINEPREFIX.desktop" waited=0
   rm -f "$keeper" "$keeper.out"
   mkfifo "$keeper"
-  (cd "$WINEPREFIX/drive_c" && exec wine cmd /c pause) <"$keeper" >"$keeper.out" 2>/dev/null &
+  (cd "$WINEPREFIX/drive_c" && exec wine cmd /c pause) <"$keeper" >"$keeper.out" 2>/dev/null 9>&- &
   exec 8>"$keeper"
   rm -f "$keeper"
-  # cmd prompts for a key once it runs, and by then it is on the desktop.
-  until [ -s "$keeper.out" ]; do
+  # The desktop is ready once this prefix's explorer runs and a program of
+  # its session has opened a window on it.
+  until [ -s "$keeper.out" ] && ferrowin_desktop_running; do
     sleep 0.1
     waited=$((waited + 1))
-    if [ $waited -gt 600 ]; then echo "Wine did not start" >&2; return 1; fi
+    if [ $waited -gt 600 ]; then
+      echo "The Wine desktop of $WINEPREFIX did not start within 60 s" >&2
+      return 1
+    fi
   done
   rm -f "$keeper.out"
-  # A hidden window of rundll32's own waits for the desktop to be up.
-  (cd "$WINEPREFIX/drive_c" && wine rundll32.exe user32.dll,GetDesktopWindow) </dev/null >/dev/null 2>&1
+  if ! (cd "$WINEPREFIX/drive_c" && wine rundll32.exe user32.dll,GetDesktopWindow) </dev/null >/dev/null 2>&1; then
+    echo "The Wine desktop of $WINEPREFIX does not answer (rundll32 failed)" >&2
+    return 1
+  fi
 }
 
-# Starts a private virtual display and points DISPLAY at it.
+# Whether the desktop process (explorer /desktop) of this prefix runs: other
+# prefixes' desktops may run beside it.
+ferrowin_desktop_running() {
+  local pid
+  for pid in $(pgrep -f 'explorer.exe' 2>/dev/null); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
+  done
+  return 1
+}
+
+# Starts a private virtual display and points DISPLAY at it. Xvfb picks a
+# free display number itself and says which once it accepts connections, so
+# no other run on this machine can take the number between a look and its use.
 ferrowin_start_xvfb() {
-  local display=99
-  while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-  Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  local numberFile waited=0
+  numberFile=$(mktemp)
+  Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$numberFile" >/dev/null 2>&1 8>&- &
   FERROWIN_XVFB_PID=$!
-  local waited=0
-  # Wait for the server to answer a client, not only for its socket: the Wine
-  # desktop started next takes its display driver once, for its whole life.
-  until [ -e "/tmp/.X11-unix/X$display" ] && DISPLAY=":$display" xdotool getdisplaygeometry >/dev/null 2>&1; do
+  until [ -s "$numberFile" ] && grep -q '^[0-9][0-9]*$' "$numberFile"; do
     sleep 0.1
     waited=$((waited + 1))
-    if [ $waited -gt 100 ]; then echo "Xvfb did not start" >&2; return 1; fi
+    if [ $waited -gt 100 ] || ! kill -0 "$FERROWIN_XVFB_PID" 2>/dev/null; then
+      echo "Xvfb did not start" >&2
+      rm -f "$numberFile"
+      return 1
+    fi
   done
-  export DISPLAY=":$display"
+  export DISPLAY=":$(head -n 1 "$numberFile")"
+  rm -f "$numberFile"
+  # The Wine desktop started next takes its display driver once, for its
+  # whole life: the server must answer a client first.
+  waited=0
+  until xdotool getdisplaygeometry >/dev/null 2>&1; do
+    sleep 0.1
+    waited=$((waited + 1))
+    if [ $waited -gt 100 ]; then echo "Xvfb on $DISPLAY does not answer" >&2; return 1; fi
+  done
 }
 
 ferrowin_stop_xvfb() {
   [ -n "${FERROWIN_XVFB_PID:-}" ] && kill "$FERROWIN_XVFB_PID" 2>/dev/null || true
+}
+
+# Ends the Wine session of this prefix (and only this one) when the shell exits.
+ferrowin_stop_wine_on_exit() {
+  trap 'wineserver -k 2>/dev/null || true; ferrowin_stop_xvfb' EXIT
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "app/Unit2.h"
@@ -160,6 +161,7 @@ TEST_F(Driver, AChosenProfileWithoutALocalAccountIsFilledWithoutMakingOne) {
     WriteFile("c:\\windows.old\\users\\Carol\\Favorites\\news.url", "url");
     test::SimulateFirstSignIn("Carol");
     FormOptions options = Options();
+    options.makeProfile = [](auto&, auto& name) { ADD_FAILURE() << name; return MadeProfile{}; };  // none made
     options.accounts.localAccountExists = [localAccount](const std::string& name) {
       return localAccount && name == "Carol";
     };
@@ -379,7 +381,9 @@ TEST_F(RealProfileFolder, TheDataGoesWhereWindowsRecordedTheAccountsProfile) {
   test::SimulateFirstSignIn("Bob.PC");
   test::ProfileListEntry bob("S-1-5-21-77-77-77-1001", "%SystemDrive%\\Users\\Bob.PC");
   ASSERT_TRUE(bob.Ok());
-  MigrateAliceTo("Bob", OptionsWithAccounts());
+  FormOptions options = OptionsWithAccounts();
+  options.makeProfile = [](auto&, auto& name) { ADD_FAILURE() << name; return MadeProfile{}; };  // Bob has one
+  MigrateAliceTo("Bob", options);
   EXPECT_EQ(test::ReadWholeFile("c:\\users\\Bob.PC\\Documents\\letter.txt"), "letter");
   EXPECT_TRUE(test::ListTree("c:\\users\\Bob\\Documents").empty());
   const std::vector<std::string> lines = mainForm->memoRecovery.Lines();
@@ -452,6 +456,58 @@ TEST_F(RealProfileFolder, TheWaitEndsOnTheFolderWindowsGivesTheNewAccount) {
   EXPECT_FALSE(PathExists("c:\\users\\Fay"));
 }
 
+// Where Windows makes the profile without a sign-in (CreateProfile, which
+// Wine lacks), the data goes at once into the folder it records; where it
+// cannot, the sign-in is awaited as before.
+bool askedToSignIn = false;
+std::unique_ptr<TfrmMain>* signingInForm = nullptr;
+void CALLBACK SignInWhenAsked(HWND, UINT, UINT_PTR, DWORD) {
+  if (askedToSignIn || !*signingInForm || (*signingInForm)->lblMagic2.Text() != SignInInstruction("Bob")) return;
+  askedToSignIn = true;
+  test::SimulateFirstSignIn("Bob");
+}
+
+TEST_F(RealProfileFolder, TheProfileWindowsMakesIsFilledAtOnceAndWhereItCannotTheSignInIsAwaited) {
+  using Outcome = MadeProfile::Outcome;
+  // Bob from a Default profile without a Desktop; Bob.PC beside c:\users\Bob, a deleted account's.
+  const struct { Outcome outcome; const char* leaf; bool withDesktop, leftover; } cases[] = {
+      {Outcome::Made, "Bob", true, false}, {Outcome::Made, "Bob", false, false}, {Outcome::Made, "Bob.PC", true, true},
+      {Outcome::AlreadyThere, "Bob.PC", true, false}, {Outcome::Failed, "Bob", true, false}};
+  const std::string reason = SystemErrorText(ERROR_ACCESS_DENIED);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.leaf) + (c.withDesktop ? "" : " without a Desktop"));
+    test::CleanMachine clean;
+    WriteFile("c:\\users\\Alice\\Documents\\letter.txt", "letter");
+    std::optional<test::ProfileListEntry> entry, deleted;
+    if (c.leftover) test::SimulateFirstSignIn("Bob");
+    if (c.leftover) deleted.emplace("S-1-5-21-77-77-77-1099", "c:\\users\\Bob");
+    const std::string folder = c.outcome == Outcome::Failed ? "c:\\users\\Bob" : "C:\\Users\\" + std::string(c.leaf);
+    FormOptions options = OptionsWithAccounts();
+    options.makeProfile = [&](const std::string& sid, const std::string&) -> MadeProfile {
+      if (c.outcome == Outcome::Failed) return {.outcome = c.outcome, .result = E_ACCESSDENIED};
+      c.withDesktop ? test::SimulateFirstSignIn(c.leaf) : MakeDirs(folder + "\\AppData");
+      entry.emplace(sid, folder);
+      return {.outcome = c.outcome, .folder = folder};
+    };
+    askedToSignIn = false;
+    signingInForm = &mainForm;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, SignInWhenAsked);
+    MigrateAliceTo("Bob", options);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(askedToSignIn, c.outcome == Outcome::Failed);
+    EXPECT_EQ(test::ReadWholeFile(folder + "\\Documents\\letter.txt"), "letter");
+    EXPECT_TRUE(!c.leftover || test::ListTree("c:\\users\\Bob\\Documents").empty());
+    const std::vector<std::string> lines = mainForm->memoRecovery.Lines();
+    const std::string note = c.outcome == Outcome::Failed
+        ? "NOTE: Windows could not make the profile of BOB (" + reason.substr(0, reason.size() - 1) +
+              "): sign in once as BOB; the data will then be moved automatically."
+        : "NOTE: Made the profile of Bob at " + folder + " without a sign-in; Windows finishes setting it up at " +
+              "Bob's first sign-in.";
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), note), c.outcome == Outcome::AlreadyThere ? 0 : 1);
+    EXPECT_EQ(lines.at(lines.size() - 4), "Your data has been moved from c:\\users\\Alice\\ to " + folder + ".");
+  }
+}
+
 // What the "Move Data" status showed while the driver ran, sampled by a timer
 // that fires inside the driver's own waits.
 std::vector<std::string> seenStatuses;
@@ -486,6 +542,22 @@ TEST_F(Driver, WaitsForTheCounterInCopyModeAndShowsItsProgress) {
   EXPECT_EQ(form.lblFileCount.Text(), "Files = 50001 (6 B)");
   EXPECT_EQ(form.lblMagic4.Text(), "DONE");
   EXPECT_EQ(test::ReadWholeFile("c:\\users\\Public\\Documents\\letter.txt"), "letter");
+}
+
+// The command line, where Windows makes the new account's profile: one run.
+TEST_F(Driver, ANewAccountIsCarriedInOneCommandLineRunWhereWindowsMakesItsProfile) {
+  test::ConsoleTools tools;
+  WriteFile("c:\\users\\Alice\\Pictures\\cat.jpg", "cat");
+  std::optional<test::ProfileListEntry> entry;
+  MigrationSettings settings;
+  settings.accounts.accountSid = [](const std::string&) { return std::string("S-1-5-21-77-77-77-1001"); };
+  settings.makeProfile = [&](const std::string& sid, const std::string& name) -> MadeProfile {
+    test::SimulateFirstSignIn(name);
+    entry.emplace(sid, "C:\\Users\\" + name);
+    return {.outcome = MadeProfile::Outcome::Made};
+  };
+  EXPECT_EQ(RunFromCommandLine(ParseCommandLine({"/from:Alice", "/to:Bob"}), test::PassingEnvironment(), settings), 0);
+  EXPECT_EQ(test::ReadWholeFile("c:\\users\\Bob\\Pictures\\cat.jpg"), "cat");
 }
 
 }  // namespace

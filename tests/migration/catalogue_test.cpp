@@ -338,6 +338,18 @@ TEST_F(Catalogue, ADataFolderThatIsALinkIsNeitherCarriedNorCounted) {
   EXPECT_EQ(view.log, std::vector<std::string>{"ERROR: Did not follow the link " + destination / "Desktop"});
   EXPECT_EQ(ReadWholeFile(alice / "Desktop\\todo.txt"), "todo");
   EXPECT_EQ(ListTree(erin.Path()), (std::vector<std::string>{"Documents\\", "Documents\\taxes.pdf"}));
+  // Nor are the browser files, which replace what they find, copied through one.
+  const std::string chrome = "AppData\\Local\\Google\\Chrome\\User Data\\Default";
+  WriteFile(alice / (chrome + "\\Bookmarks"), "Alice's bookmarks");
+  WriteFile(erin / (chrome + "\\Bookmarks"), "Erin's bookmarks");
+  test::RemoveTree(destination.Path());
+  MakeNewProfile(destination.Path());
+  MakeDirs(destination / "AppData\\Local\\Google\\Chrome\\User Data");
+  ASSERT_TRUE(test::MakeHostSymlink(destination / chrome, test::HostPath(erin / chrome)));
+  view.log.clear();
+  Migrate(alice.Path(), destination.Path());
+  EXPECT_EQ(view.log.front(), "ERROR: Did not follow the link " + destination / chrome);
+  EXPECT_EQ(ReadWholeFile(erin / (chrome + "\\Bookmarks")), "Erin's bookmarks");
 }
 
 // What a Windows 11 profile keeps besides the data folders, moved and copied.

@@ -74,14 +74,18 @@ std::string ShellQuote(std::string_view text) {
 
 int RunOnHost(std::string_view shellCommand, int timeoutMs) {
   static std::atomic<int> serial{0};
+  // Wine gives a new process an id an ended one had: the time makes the
+  // name one of this run's alone.
   std::string name = ScratchFolder() + "\\" + std::to_string(GetCurrentProcessId()) + "-" +
-                     std::to_string(serial++);
+                     std::to_string(GetTickCount64()) + "-" + std::to_string(serial++);
   std::string script = name + ".sh";
   std::string status = name + ".status";
   (void)DeletePath(status);
   // Wine cannot wait on a host process, so the script leaves its exit status
   // in a file that we wait for.
-  std::string body = std::string(shellCommand) + "\necho $? > " + ShellQuote(HostPath(status) + ".tmp") +
+  // The command holds none of the test's descriptors (ctest's pipes, the
+  // Wine desktop's keeper): if it outlives the test, nothing waits on it.
+  std::string body = "exec </dev/null >/dev/null 2>&1 8>&- 9>&-\n" + std::string(shellCommand) + "\necho $? > " + ShellQuote(HostPath(status) + ".tmp") +
                      " && mv " + ShellQuote(HostPath(status) + ".tmp") + " " + ShellQuote(HostPath(status)) + "\n";
   if (!WriteFileBytes(script, body)) return -1;
 
