@@ -343,28 +343,33 @@ TEST_F(CopyMode, SeveralFilesInFlightWriteTheLogOfOneAtATime) {
 // one are still on their way when its label is set.
 TEST_F(CopyMode, EveryLabelShowsThePercentageOfOneFileAtATimeWithFilesInFlight) {
   const std::string source = drive + "src";
+  const std::string folder = source + "\\";
+  auto named = [](char letter, int number) {
+    std::string name(1, letter);
+    return name += std::to_string(number);
+  };
   std::vector<std::string> names;
   for (int file = 0; file < 40; ++file) {
-    names.push_back("a" + std::to_string(100 + file));
-    WriteFile(source + "\\" + names.back(), std::string(static_cast<size_t>(20000 + file * 997), 's'));
+    names.push_back(named('a', 100 + file));
+    WriteFile(folder + names.back(), std::string(static_cast<size_t>(20000 + file * 997), 's'));
   }
   names.push_back("m-large");
   ASSERT_TRUE(test::MakeSparseFile(source + "\\m-large", 80LL * 1024 * 1024));
   for (int file = 0; file < 10; ++file) {
-    names.push_back("z" + std::to_string(file));
-    WriteFile(source + "\\" + names.back(), std::string(static_cast<size_t>(30000 + file), 'z'));
+    names.push_back(named('z', file));
+    WriteFile(folder + names.back(), std::string(static_cast<size_t>(30000 + file), 'z'));
   }
   std::vector<std::string> expected;
   std::int64_t total = 0, passed = 0;
-  for (const std::string& name : names) total += LookAt(source + "\\" + name).size;
+  for (const std::string& name : names) total += LookAt(folder + name).size;
   const std::int64_t hundredth = total / 100;
   for (const std::string& name : test::InFileSystemOrder(source, names)) {
     expected.push_back(std::to_string(passed / hundredth) + "% Recovering: " + name);
-    passed += LookAt(source + "\\" + name).size;
+    passed += LookAt(folder + name).size;
   }
   TestFolder destination;
   FolderTransfer(view, copiedBytes, hundredth, {}, {.copyWorkers = 4})
-      .CopyFolderContents(source + "\\", destination.Path() + "\\");
+      .CopyFolderContents(folder, destination.Path() + "\\");
   EXPECT_EQ(view.statuses, expected);
   EXPECT_EQ(copiedBytes, total);
   EXPECT_TRUE(view.log.empty());
