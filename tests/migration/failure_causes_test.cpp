@@ -9,7 +9,7 @@
 #include "platform/files.h"
 #include "platform/text.h"
 #include "tests/migration/recording_transfer_view.h"
-#include "tests/support/held_file.h"
+#include "tests/support/console_tools.h"
 #include "tests/support/host.h"
 #include "tests/support/machine.h"
 #include "tests/support/tree.h"
