@@ -73,6 +73,8 @@ class CatalogueRun {
     for (const CarriedFolder& folder : kCarriedFolders) {
       if (CarryFolder(folder) && !folder.IsDataFolder()) carried_.conditionalFolders.push_back(folder.path);
     }
+    // Before its backups go: from drive C they are moved out of the old profile.
+    const FirefoxPages firefoxPages = ReadFirefoxPages(source_);
     CarryFirefoxBookmarks();
     CopyBrowserFiles(kChrome);
     CopyBrowserFiles(kEdge);
@@ -81,7 +83,7 @@ class CatalogueRun {
     }
     CarryStickyNotes();
     if (!transfer_.SourceGone()) {
-      SaveBookmarkPages(source_, destination_, view_, transfer_.WhatStayed());
+      SaveBookmarkPages(source_, destination_, view_, transfer_.WhatStayed(), firefoxPages);
       AccountOutsideCatalogue();
     }
     for (const std::string& note : transfer_.Causes().Notes(options_.findHolders)) transfer_.WhatStayed().Advise(note);
