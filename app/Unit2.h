@@ -219,6 +219,7 @@ class TfrmMain : public Form {
     bool AwaitCount(bool moving, std::int64_t& hundredthOfTotal) override {
       return form_.AwaitCount(moving, hundredthOfTotal);
     }
+    bool Closed() const override { return form_.App().Terminated(); }
 
    private:
     Label& Status(MigrationStep step);

@@ -17,6 +17,7 @@ const char* const kUsageText =
     "\n"
     "Usage:\n"
     "  ferrowin.exe /from:SOURCE /to:DEST [/admin] [/wait:MINUTES]\n"
+    "  ferrowin.exe /from:SOURCE /to:DEST [/admin] /plan\n"
     "  ferrowin.exe /?\n"
     "\n"
     "  /from:SOURCE    the old profile's folder, as in /from:\"d:\\users\\Dan Smith\"\n"
@@ -25,6 +26,9 @@ const char* const kUsageText =
     "  /admin          makes the account an administrator when it is made now\n"
     "  /wait:MINUTES   how long to wait for the first sign-in of a new account,\n"
     "                  0 to 1440 minutes (0, the default: no wait)\n"
+    "  /plan           makes every check, then prints what the migration would\n"
+    "                  carry, leave behind and need in free space, and changes\n"
+    "                  nothing (no account, no folder, no file, no log file)\n"
     "  /?              shows this text\n"
     "\n"
     "Options may be written in any letter case and in any order; a value with\n"
@@ -39,7 +43,8 @@ const char* const kUsageText =
     "  4  refused before anything changed: an unknown, missing or misspelt\n"
     "     option, a name the wizard refuses, no such source, the same name, a\n"
     "     destination whose folder is the source, another migration into the\n"
-    "     same account under way, or not run as administrator\n"
+    "     same account under way, not run as administrator, or a copy larger\n"
+    "     than the free space of the destination's drive\n"
     "  5  the account could not be created, or the command runner failed\n"
     "\n"
     "Ferrowin is a window program: from cmd or PowerShell it returns at once,\n"
@@ -58,7 +63,7 @@ namespace {
 constexpr const char* kOptionList =
     "The options are /from:SOURCE, /to:DEST, /admin and /wait:MINUTES; a value with blanks goes in double quotes.";
 
-constexpr const char* kMigrationOptions[] = {"from", "to", "admin", "wait"};
+constexpr const char* kMigrationOptions[] = {"from", "to", "admin", "wait", "plan"};
 
 // "/From:x" as {"from", true, "x"}; an argument that does not start with "/"
 // has no name. An argument that begins as a migration option but goes on
@@ -125,7 +130,9 @@ bool ParseMinutes(const std::string& text, int& minutes) {
 std::string TakeOption(const std::string& argument, CommandLine& line) {
   const Option option = SplitOption(argument);
   if (option.malformed) {
-    if (option.name == "admin") return "\"" + argument + "\" is not an option: write /admin alone.";
+    if (option.name == "admin" || option.name == "plan") {
+      return "\"" + argument + "\" is not an option: write /" + option.name + " alone.";
+    }
     return "\"" + argument + "\" is not an option: write /" + option.name + " with a colon before its value, as in " +
            Example(option.name) + ".";
   }
@@ -143,6 +150,11 @@ std::string TakeOption(const std::string& argument, CommandLine& line) {
   if (option.name == "admin") {
     if (option.hasValue) return "/admin takes no value: write /admin alone.";
     line.admin = true;
+    return {};
+  }
+  if (option.name == "plan") {
+    if (option.hasValue) return "/plan takes no value: write /plan alone.";
+    line.plan = true;
     return {};
   }
   if (option.name == "wait") {

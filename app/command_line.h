@@ -17,6 +17,8 @@ struct CommandLine {
   std::string destination;
   bool admin = false;
   int waitMinutes = 0;
+  // A dry run: the checks and the plan, nothing changed.
+  bool plan = false;
   // For Invalid: what is wrong, in a sentence.
   std::string error;
 };

@@ -124,8 +124,8 @@ int RunMigration(const CommandLine& commandLine, const EnvironmentProbe& environ
   std::string batchFilePath, resultFilePath;
   std::int64_t copiedBytes = 0;
   MigrationDriver driver(face, settings, batchFilePath, resultFilePath, copiedBytes);
-  return ExitCodeOf(
-      driver.Run({.source = source, .typedName = commandLine.destination, .giveAdmin = commandLine.admin}));
+  const MigrationRequest request{.source = source, .typedName = commandLine.destination, .giveAdmin = commandLine.admin};
+  return ExitCodeOf(commandLine.plan ? driver.RunPlan(request) : driver.Run(request));
 }
 
 }  // namespace

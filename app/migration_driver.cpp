@@ -115,6 +115,7 @@ MigrationResult MigrationDriver::Run(const MigrationRequest& request) {
          " is under way on this computer. Let it finish, then run this one again if anything is still missing.");
     return {.outcome = Outcome::Refused};
   }
+  if (!RoomForTheCopy(plan)) return {.outcome = Outcome::Refused};
   OpenLog(plan);
   std::int64_t hundredthOfTotal = 0;
   std::optional<Outcome> stopped;
@@ -127,6 +128,8 @@ MigrationResult MigrationDriver::Run(const MigrationRequest& request) {
     stopped = Outcome::Refused;
   } else if (!WaitForFileCount(plan, hundredthOfTotal)) {
     stopped = Outcome::Stopped;
+  } else if (!StillRoomForTheCopy(plan)) {
+    stopped = Outcome::Refused;
   }
   if (stopped) {
     CloseLog(nullptr);

@@ -17,6 +17,7 @@
 #include "console/local_accounts.h"
 #include "console/profile_maker.h"
 #include "migration/catalogue.h"
+#include "migration/free_space.h"
 #include "migration/log_file.h"
 #include "migration/permissions.h"
 
@@ -76,6 +77,8 @@ class MigrationFace {
   // total, the divisor of the percentage; in move mode stops any count.
   // False when the wait was ended.
   virtual bool AwaitCount(bool moving, std::int64_t& hundredthOfTotal) = 0;
+  // The window was closed before the waits began.
+  virtual bool Closed() const { return false; }
 };
 
 struct MigrationSettings {
@@ -113,6 +116,9 @@ class MigrationDriver {
   MigrationDriver& operator=(const MigrationDriver&) = delete;
 
   MigrationResult Run(const MigrationRequest& request);
+  // Every check Run makes, then what it would do, in the log instead of done:
+  // nothing changes and no log file is written (app/migration_plan.cpp).
+  MigrationResult RunPlan(const MigrationRequest& request);
 
   // The data is on its way: the window, closed now, ends once it is carried.
   bool Carrying() const { return carrying_; }
@@ -140,6 +146,10 @@ class MigrationDriver {
   void MakeNewProfile(const Plan& plan);
   bool WaitForFirstSignIn(Plan& plan);
   bool WaitForFileCount(const Plan& plan, std::int64_t& hundredthOfTotal);
+  // In copy mode: whether what is still to copy fits on the new profile's
+  // drive; when not, it says so and nothing more runs (app/migration_plan.cpp).
+  bool RoomForTheCopy(const Plan& plan);
+  bool StillRoomForTheCopy(const Plan& plan);
   CarriedProfile CarryData(const Plan& plan, std::int64_t hundredthOfTotal);
   void AdjustPermissions(const Plan& plan, const std::vector<std::string>& conditionalFolders);
   void NoteWhatStayed(const Plan& plan, const LeftBehind& whatStayed);
@@ -148,6 +158,8 @@ class MigrationDriver {
 
   // The profile folder as Windows has it now.
   void LookUpProfileFolder(Plan& plan) const;
+  // The walk of both profiles, on a thread of its own while the face waits.
+  CopyEstimate Estimate(const Plan& plan);
   // Why the data must not go into the plan's profile folder, or empty.
   std::string FolderRefusal(const Plan& plan) const;
   void Tell(const std::string& text);
@@ -167,6 +179,8 @@ class MigrationDriver {
   DWORD startTick_ = 0;
   bool carrying_ = false;
   bool closingNoted_ = false;
+  // The free space was asked of c:\users: the new profile did not exist yet.
+  bool spaceCheckedBeforeProfile_ = false;
 };
 
 // The sign-in instruction of the Migrate page.

@@ -86,6 +86,7 @@ class CatalogueRun {
       SaveBookmarkPages(source_, destination_, view_, transfer_.WhatStayed(), firefoxPages);
       AccountOutsideCatalogue();
     }
+    for (const std::string& note : transfer_.Causes().Notes(options_.findHolders)) transfer_.WhatStayed().Advise(note);
     carried_.sourceGone = transfer_.SourceGone();
     carried_.whatStayed = std::move(transfer_.WhatStayed());
     return std::move(carried_);
@@ -238,21 +239,10 @@ class CatalogueRun {
     return holdsAny && !sameSet;
   }
 
-  // Names what lies at the top of the old profile that nothing carries: the
-  // folders people make there, OneDrive, files. Hidden entries (the registry
-  // hive, AppData), Windows' own links and folders holding only Windows'
-  // hidden files (desktop.ini) are no one's data.
   void AccountOutsideCatalogue() {
-    TreeWalk walk(source_);
-    for (TreeWalk::Step step; (step = walk.Next()) != TreeWalk::Step::End;) {
-      if (step != TreeWalk::Step::Entry) continue;
-      walk.SkipChildren();
-      const WalkEntry& entry = walk.Current();
-      if (entry.IsReparsePoint() || (entry.attributes & FILE_ATTRIBUTE_HIDDEN)) continue;
-      if (entry.IsDirectory() && IsCatalogueFolder(entry.name)) continue;
-      const Tally tally = entry.IsDirectory() ? TallyFolder(entry.path) : TallyFile(entry);
-      if (tally.plainFiles > 0) transfer_.WhatStayed().OutsideCatalogue(entry.name, tally);
-    }
+    ForEachOutsideCatalogue(source_, [this](const std::string& name, const Tally& tally) {
+      transfer_.WhatStayed().OutsideCatalogue(name, tally);
+    });
   }
 
   const std::string source_;
@@ -265,6 +255,23 @@ class CatalogueRun {
 };
 
 }  // namespace
+
+// The folders people make at the top of a profile, OneDrive, files. Hidden
+// entries (the registry hive, AppData), Windows' own links and folders
+// holding only Windows' hidden files (desktop.ini) are no one's data.
+void ForEachOutsideCatalogue(const std::string& profile,
+                             const std::function<void(const std::string& name, const Tally& tally)>& found) {
+  TreeWalk walk(profile);
+  for (TreeWalk::Step step; (step = walk.Next()) != TreeWalk::Step::End;) {
+    if (step != TreeWalk::Step::Entry) continue;
+    walk.SkipChildren();
+    const WalkEntry& entry = walk.Current();
+    if (entry.IsReparsePoint() || (entry.attributes & FILE_ATTRIBUTE_HIDDEN)) continue;
+    if (entry.IsDirectory() && IsCatalogueFolder(entry.name)) continue;
+    const Tally tally = entry.IsDirectory() ? TallyFolder(entry.path) : TallyFile(entry);
+    if (tally.plainFiles > 0) found(entry.name, tally);
+  }
+}
 
 std::string FindFirefoxBookmarkBackups(const std::string& source) {
   std::string found;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,6 +32,8 @@ struct CatalogueOptions {
   // The destination's name, as the notes speak of it.
   std::string destinationName;
   TransferOptions transfer;
+  // Who holds the files another program kept from being carried.
+  HolderLookup findHolders = RestartManagerHolders;
 };
 
 // Carries the catalogue from `source` to `destination`, both profile
@@ -43,6 +46,11 @@ CarriedProfile MigrateProfileData(const std::string& source, const std::string& 
 // The folders of a profile (without a trailing backslash) that a migration
 // of it would carry, for the file counter: none that is a link.
 std::vector<std::string> FoldersToCount(const std::string& profile);
+
+// What lies at the top of a profile that no migration carries, one entry at
+// a time with what it holds, as the notes name it.
+void ForEachOutsideCatalogue(const std::string& profile,
+                             const std::function<void(const std::string& name, const Tally& tally)>& found);
 
 // The bookmark backups of the source's Firefox profile: those of the last
 // profile folder the search returns, or empty when there is none.

@@ -30,6 +30,8 @@ std::string WithoutTrailingBackslash(std::string path) {
   return path;
 }
 
+}  // namespace
+
 // Names are looked up as Windows compares them, without regard to case: a
 // name's key is a hash of its upper-case form, eight bytes however long the
 // name, so a folder of 50,000 names costs 400 KB to hold.
@@ -44,8 +46,6 @@ std::uint64_t NameKey(std::string_view name) {
   }
   return hash;
 }
-
-}  // namespace
 
 // A folder of the destination that a copy goes into, and the names it held
 // before: listed once, so that a name it lacks is not looked up again for
@@ -151,11 +151,16 @@ bool FolderTransfer::MoveOne(const WalkEntry& entry, const std::string& target) 
     return true;
   }
   // One rename carries a whole sub-tree; a link moves as the link itself.
-  if (MoveEntry(entry.path, target)) {
+  const Win32Result moved = MoveEntry(entry.path, target);
+  if (moved) {
     whatStayed_.Carried(entry.IsDirectory() && !entry.IsReparsePoint() ? TallyFolder(target) : TallyOf(entry));
     return false;
   }
-  if (!IsDesktopIni(entry.name)) Fail("ERROR: Cound not move " + entry.name, TallyOf(entry));
+  if (!IsDesktopIni(entry.name)) {
+    const Tally tally = TallyOf(entry);
+    Fail("ERROR: Cound not move " + entry.name, tally);
+    causes_.Failed(entry.path, entry.name, tally.bytes, target, moved.Error());
+  }
   SourceReachable();
   return false;
 }
@@ -233,6 +238,7 @@ void FolderTransfer::Commit(FileCopyJob& job) {
       if (!IsDesktopIni(job.entry.name)) {
         Log("ERROR: Cound not copy " + job.entry.name);
         whatStayed_.Failed(TallyFile(job.entry));
+        causes_.Failed(job.source, job.entry.name, job.entry.size, job.target, job.result.Error());
       }
       SourceReachable();
       break;

@@ -8,7 +8,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
+#include "migration/held_files.h"
 #include "migration/left_behind.h"
 #include "migration/parallel_copy.h"
 #include "platform/file_copy.h"
@@ -27,6 +29,10 @@ class TransferView {
   // A line of the migration log.
   virtual void AddLogLine(const std::string& line) = 0;
 };
+
+// The key of a name as Windows compares names, without regard to case: a
+// hash of its upper-case form, eight bytes however long the name.
+std::uint64_t NameKey(std::string_view name);
 
 // Drive C means move mode: the first character of the source, any case.
 bool IsMoveMode(const std::string& source);
@@ -81,6 +87,8 @@ class FolderTransfer {
   bool SourceGone() const { return sourceGone_; }
 
   LeftBehind& WhatStayed() { return whatStayed_; }
+  // Why files failed, where that is more than their ERROR lines say.
+  const FailureCauses& Causes() const { return causes_; }
   // A path as the notes name it: relative to the old profile.
   std::string RelativeToOldProfile(const std::string& path) const;
 
@@ -109,6 +117,7 @@ class FolderTransfer {
   std::string sourceRoot_;  // the folder being carried, when there is no old profile to watch
   bool sourceGone_ = false;
   LeftBehind whatStayed_;
+  FailureCauses causes_;
   WholeFileCopier copier_;
   ParallelCopy copies_;
 };

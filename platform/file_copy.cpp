@@ -79,6 +79,20 @@ bool AllZero(const char* data, DWORD size) {
   return std::all_of(data, data + size, [](char c) { return c == 0; });
 }
 
+// Writes all of it. A write that takes only part is how a disk that fills
+// shows itself under Wine: the next one fails with the reason (the disk is
+// full), which the log's notes tell apart from other failures.
+Win32Result WriteAll(HANDLE file, const char* data, DWORD size) {
+  while (size > 0) {
+    DWORD written = 0;
+    if (!WriteFile(file, data, size, &written, nullptr)) return Win32Result::LastError();
+    if (written == 0) return Win32Result(ERROR_WRITE_FAULT);
+    data += written;
+    size -= written;
+  }
+  return {};
+}
+
 Win32Result SeekTo(HANDLE file, std::int64_t offset, DWORD method = FILE_BEGIN) {
   LARGE_INTEGER distance;
   distance.QuadPart = offset;
@@ -92,11 +106,10 @@ Win32Result CopyStream(const std::wstring& from, const std::wstring& to, char* b
   UniqueFileHandle target(CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   if (!target) return Win32Result::LastError();
   for (;;) {
-    DWORD read = 0, written = 0;
+    DWORD read = 0;
     if (!ReadFile(source.Get(), buffer, size, &read, nullptr)) return Win32Result::LastError();
     if (read == 0) return {};
-    if (!WriteFile(target.Get(), buffer, read, &written, nullptr)) return Win32Result::LastError();
-    if (written != read) return Win32Result(ERROR_WRITE_FAULT);
+    if (Win32Result result = WriteAll(target.Get(), buffer, read); !result) return result;
   }
 }
 
@@ -205,9 +218,7 @@ Win32Result WholeFileCopier::CopyData(HANDLE source, HANDLE target) {
     DWORD read = 0;
     if (!ReadFile(source, buffer_.get(), kBufferSize, &read, nullptr)) return Win32Result::LastError();
     if (read == 0) return {};
-    DWORD written = 0;
-    if (!WriteFile(target, buffer_.get(), read, &written, nullptr)) return Win32Result::LastError();
-    if (written != read) return Win32Result(ERROR_WRITE_FAULT);
+    if (Win32Result result = WriteAll(target, buffer_.get(), read); !result) return result;
   }
 }
 
@@ -236,9 +247,7 @@ Win32Result WholeFileCopier::CopySparse(HANDLE source, HANDLE target) {
         if (Win32Result result = SeekTo(target, read, FILE_CURRENT); !result) return result;
         continue;
       }
-      DWORD written = 0;
-      if (!WriteFile(target, buffer_.get(), read, &written, nullptr)) return Win32Result::LastError();
-      if (written != read) return Win32Result(ERROR_WRITE_FAULT);
+      if (Win32Result result = WriteAll(target, buffer_.get(), read); !result) return result;
     }
     return {};
   };

@@ -215,6 +215,29 @@ TEST_F(Driver, CopiesFromASecondDriveIntoPublicAfterTheCount) {
   EXPECT_EQ(test::WithoutLogFileNote(form.memoRecovery.Lines()), Report("d:\\users\\Dan\\", "Public"));
 }
 
+// Sparse, so it takes no room: its size counts, its disk use does not.
+TEST_F(Driver, ACopyLargerThanTheFreeSpaceIsRefusedWithABoxBeforeAnythingRuns) {
+  test::ConsoleTools tools;
+  std::string d = machine.AddDrive('d');
+  ULARGE_INTEGER free{};
+  ASSERT_TRUE(GetDiskFreeSpaceExW(L"c:\\users\\", &free, nullptr, nullptr));
+  ASSERT_TRUE(test::MakeSparseFile(d + "users\\Dan\\Videos\\wedding.mkv", free.QuadPart + 20'000'000'000LL));
+  WriteFile(d + "users\\Dan\\Documents\\letter.txt", "letter");
+  TfrmMain& form = OpenProfileList();
+  SelectItem(form.lbInfectedUser, "d:\\users\\Dan");
+  form.txtNewUser.SetText("Bob");
+  ASSERT_TRUE(Click(form.cmdNext6));
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_TRUE(StartsWith(messages[0], "The copy needs ")) << messages[0];
+  EXPECT_TRUE(Contains(messages[0], " but drive C: has ")) << messages[0];
+  EXPECT_TRUE(Contains(messages[0], " free. Free some space on C:, or carry less, then try again.")) << messages[0];
+  EXPECT_EQ(form.PageControl1.ActivePage(), &form.tsProfileList);
+  EXPECT_TRUE(form.memoRecovery.Lines().empty());
+  EXPECT_TRUE(tools.Records().empty());
+  EXPECT_FALSE(PathExists("c:\\users\\Bob"));
+  EXPECT_FALSE(PathExists("C:\\ProgramData\\Ferrowin"));
+}
+
 TEST_F(Driver, MovesWithinCAndStopsTheCounter) {
   WriteFile("c:\\users\\Alice\\Music\\song.mp3", "song");
   WriteFile("c:\\users\\Alice\\Desktop\\list.txt", "alice's");

@@ -113,6 +113,72 @@ TEST_F(CommandLine, RefusalsEndWithFourAndChangeNothing) {
   EXPECT_TRUE(Contains(usage.output, "/from:SOURCE")) << usage.output;
 }
 
+// Sparse files: their size counts, their disk use does not.
+TEST_F(CommandLine, ACopyLargerThanTheFreeSpaceIsRefusedWithFourUnlessMostOfItIsThereAlready) {
+  const std::string dan = machine.AddDrive('d') + "users\\Dan\\";
+  ULARGE_INTEGER free{};
+  ASSERT_TRUE(GetDiskFreeSpaceExW(L"c:\\users\\", &free, nullptr, nullptr));
+  const std::int64_t size = static_cast<std::int64_t>(free.QuadPart) + 20'000'000'000LL;
+  ASSERT_TRUE(test::MakeSparseFile(dan + "Videos\\wedding.mkv", size));
+  WriteFile(dan + "Documents\\letter.txt", "letter");
+  for (const char* arguments : {"/from:d:\\users\\Dan /to:Bob", "/from:d:\\users\\Dan /to:Bob /plan"}) {
+    SCOPED_TRACE(arguments);
+    const test::FinishedRun run = Run(arguments);
+    EXPECT_EQ(run.exitCode, 4u) << run.output;
+    EXPECT_TRUE(Contains(run.output, "ERROR: The copy needs " + SizeText(size + 6 + (size + 6) / 100) + " but drive C: has "))
+        << run.output;
+    EXPECT_TRUE(Contains(run.output, " free. Free some space on C:, or carry less, then try again.")) << run.output;
+  }
+  EXPECT_TRUE(tools.Records().empty());
+  EXPECT_FALSE(PathExists("c:\\users\\Bob"));
+  EXPECT_FALSE(PathExists(kLogs));
+
+  // An earlier run's copy (another date, so it is not read through to compare).
+  ASSERT_TRUE(test::MakeSparseFile("c:\\users\\Public\\Videos\\wedding.mkv", size));
+  ASSERT_TRUE(test::SetWriteYear("c:\\users\\Public\\Videos\\wedding.mkv", 2001));
+  const test::FinishedRun run = Run("/from:d:\\users\\Dan /to:Public");
+  EXPECT_EQ(run.exitCode, 1u) << run.output;
+  EXPECT_EQ(ReadWholeFile("c:\\users\\Public\\Documents\\letter.txt"), "letter");
+}
+
+TEST_F(CommandLine, APlanSaysWhatWouldBeCarriedAndWhatWouldStayAndChangesNothing) {
+  const std::string dan = machine.AddDrive('d') + "users\\Dan\\";
+  WriteFile(dan + "Documents\\taxes.xls", "Dan's taxes");
+  WriteFile(dan + "Documents\\letter.txt", "letter");
+  WriteFile(dan + "Projects\\plan.txt", "plan");
+  ASSERT_TRUE(test::MakeHostSymlink(dan + "Documents\\Elsewhere", ".."));
+  WriteFile("c:\\users\\Public\\Documents\\taxes.xls", "the public one");
+  const std::vector<std::string> before[] = {test::ListTree(dan), test::ListTree("c:\\users")};
+
+  const test::FinishedRun run = Run("/from:d:\\users\\Dan /to:Public /plan");
+  EXPECT_EQ(run.exitCode, 0u) << run.output;
+  const std::vector<std::string> lines = SplitLines(run.output);
+  for (const char* expected : {"Mode: copy", "Account: none, the data goes into the Public profile",
+                               "Destination folder: c:\\users\\Public", "  Documents: 2 files (17 B)",
+                               "  1 files (11 B), because the new profile already holds their names:",
+                               "    Documents\\taxes.xls", "  outside the folders this program carries: Projects (4 B)",
+                               "  the link d:\\users\\Dan\\Documents\\Elsewhere, never followed",
+                               "To copy: 1 files (6 B); with its margin the copy needs 100 MB"}) {
+    EXPECT_NE(std::find(lines.begin(), lines.end(), expected), lines.end()) << expected << "\n" << run.output;
+  }
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+    return StartsWith(line, "Free space on drive C: ");
+  })) << run.output;
+
+  // A new account is planned against an empty profile, and ends as a run
+  // would before its first sign-in; a refused name as a refusal.
+  const test::FinishedRun newAccount = Run("/from:d:\\users\\Dan /to:Bob /admin /plan");
+  EXPECT_EQ(newAccount.exitCode, 3u) << newAccount.output;
+  EXPECT_TRUE(Contains(newAccount.output, "Account: Bob would be made, as an administrator")) << newAccount.output;
+  EXPECT_TRUE(Contains(newAccount.output, "To copy: 2 files (17 B)")) << newAccount.output;
+  EXPECT_EQ(Run("/from:d:\\users\\Dan /to:CON /plan").exitCode, 4u);
+
+  EXPECT_EQ(test::ListTree(dan), before[0]);
+  EXPECT_EQ(test::ListTree("c:\\users"), before[1]);
+  EXPECT_TRUE(tools.Records().empty());
+  EXPECT_FALSE(PathExists(kLogs));
+}
+
 // A folder inside a data folder of the new profile that is a link into
 // another person's profile: nothing goes through it, copied or moved, and the
 // exit code says that something could not be carried.

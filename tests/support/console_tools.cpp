@@ -138,4 +138,28 @@ HiddenSystemTool::~HiddenSystemTool() {
   if (moved_) (void)MoveEntry(hiddenPath_, path_);
 }
 
+HeldFile::HeldFile(const std::string& path) {
+  std::wstring command = L"\"" + Widen(ProgramFolder() + "\\ferrowin_file_holder.exe\" \"" + path) + L"\"";
+  STARTUPINFOW startup{.cb = sizeof(STARTUPINFOW)};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      process_.Receive())) {
+    return;
+  }
+  // Held once this process is refused even with every sharing mode.
+  held_ = WaitUntil([&] {
+    const DWORD everyShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const UniqueFileHandle file(
+        CreateFileW(Win32Path(path).c_str(), GENERIC_READ, everyShare, nullptr, OPEN_EXISTING, 0, nullptr));
+    return !file && GetLastError() == ERROR_SHARING_VIOLATION;
+  }, 20000);
+}
+
+void HeldFile::Release() {
+  if (!process_.Process()) return;
+  TerminateProcess(process_.Process(), 0);
+  WaitForSingleObject(process_.Process(), 20000);
+  process_.Reset();
+  held_ = false;
+}
+
 }  // namespace ferrowin::test

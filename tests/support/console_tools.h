@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/handles.h"
 #include "tests/support/host.h"
 #include "tests/support/tree.h"
 
@@ -115,6 +116,22 @@ class HiddenSystemTool {
   std::string hiddenPath_;
   bool moved_ = false;
   bool ok_ = false;
+};
+
+// A file held open without sharing by another process (file_holder.cpp)
+// until Release or the end of the object; Held() once it is.
+class HeldFile {
+ public:
+  explicit HeldFile(const std::string& path);
+  ~HeldFile() { Release(); }
+  HeldFile(const HeldFile&) = delete;
+  HeldFile& operator=(const HeldFile&) = delete;
+  bool Held() const { return held_; }
+  void Release();
+
+ private:
+  ScopedProcessInformation process_;
+  bool held_ = false;
 };
 
 }  // namespace ferrowin::test
