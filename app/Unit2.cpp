@@ -26,11 +26,6 @@ constexpr const char* kDesignedCaption = "Marrowby's Ferrowin";
 
 }  // namespace
 
-EnvironmentProbe SystemEnvironment() {
-  return {.readWindowsVersion = ReadWindowsMajorVersion,
-          .probeAdminRights = [] { return ProbeAdminRights(JoinPath(kUsersFolder, "test.txt")); }};
-}
-
 TfrmMain::TfrmMain(Application& application, FormOptions options)
     : Form(application), options_(std::move(options)) {}
 
@@ -65,7 +60,7 @@ void TfrmMain::Show() {
 // --- Start-up ----------------------------------------------------------------
 
 void TfrmMain::FormCreate(EventSource*) {
-  programVersion = 14;
+  programVersion = kProgramVersion;
   SetCaption(Caption() + " - version " + std::to_string(programVersion));
   StartVersionCheck();
   if (options_.firstArgument != "/debug") {
@@ -73,26 +68,24 @@ void TfrmMain::FormCreate(EventSource*) {
   }
   PageControl1.SetActivePageIndex(0);
   CheckEnvironment();
-  if (osMajorVersion != 6) {
-    lblNotWin7.SetVisible(true);
-  } else if (isAdmin) {
-    cmdNext0.SetEnabled(true);
-  } else {
-    lblWin7Admin.SetVisible(true);
+  switch (EnvironmentFacts{.majorVersion = osMajorVersion, .isAdmin = isAdmin}.Refused()) {
+    case EnvironmentFacts::Refusal::WrongWindows: lblNotWin7.SetVisible(true); break;
+    case EnvironmentFacts::Refusal::NotAdmin: lblWin7Admin.SetVisible(true); break;
+    case EnvironmentFacts::Refusal::None: cmdNext0.SetEnabled(true); break;
   }
   formCreated_ = true;
   if (versionNoticePending_) ShowNewVersionNotice();
 }
 
 void TfrmMain::CheckEnvironment() {
-  std::uint32_t majorVersion = 0;
-  if (!options_.environment.readWindowsVersion(majorVersion)) {
+  isAdmin = false;
+  const EnvironmentFacts facts = ferrowin::CheckEnvironment(options_.environment);
+  if (!facts.majorVersion) {
     ShowMessage("error while reading windows version info");
     return;
   }
-  osMajorVersion = majorVersion;
-  isAdmin = false;
-  isAdmin = options_.environment.probeAdminRights();
+  osMajorVersion = *facts.majorVersion;
+  isAdmin = facts.isAdmin;
 }
 
 void TfrmMain::StartVersionCheck() {
@@ -205,33 +198,41 @@ void TfrmMain::StartMigration() {
                                    .commandRunner = options_.commandRunner,
                                    .logFolder = options_.logFolder,
                                    .copyWorkers = options_.copyWorkers,
-                                   .programVersion = programVersion};
-  MigrationDriver driver(migrationFace_, settings, batchFilePath, resultFilePath, copiedBytes);
+                                   .programVersion = programVersion,
+                                   .owner = Handle()};
+  MigrationDriver driver(migrationFace_, settings);
   migration_ = &driver;
+  MigrationResult result;
   try {
-    driver.Run(request);
+    result = driver.Run(request);
   } catch (...) {
     migration_ = nullptr;
     throw;
   }
   migration_ = nullptr;
+  // The window's own record of the migration's console files and copied bytes.
+  if (!result.commandFiles.batchFilePath.empty()) {
+    batchFilePath = result.commandFiles.batchFilePath;
+    resultFilePath = result.commandFiles.resultFilePath;
+  }
+  if (result.outcome == MigrationResult::Outcome::Carried) copiedBytes = result.copiedBytes;
 }
 
 // A copy shows a percentage of the counted bytes, so it waits for the count;
 // a move needs no total and stops it. The same handlers as during the
 // sign-in wait may run, with the same guards. A count started meanwhile does
 // not change this copy's percentage: the transfer takes the total as it stands.
-bool TfrmMain::AwaitCount(bool moving, std::int64_t& hundredthOfTotal) {
+std::optional<std::int64_t> TfrmMain::AwaitCount(bool moving) {
   if (moving) {
     keepCounting = false;
-    return true;
+    return 0;
   }
   while (counterBusy && migrationActive) {
     WaitASlice(nullptr, 100);
     lblMagic4.SetText("Waiting on file counter... " + std::to_string(fileCount));
   }
-  hundredthOfTotal = countedBytes;
-  return migrationActive;
+  if (!migrationActive) return std::nullopt;
+  return countedBytes;
 }
 
 // A slice of a wait, cut short by input so the window answers at once.
@@ -245,14 +246,14 @@ void TfrmMain::FormMigrationFace::Begin(bool giveAdmin) {
   form_.lbllblMagic11.SetVisible(giveAdmin);
 }
 
-void TfrmMain::FormMigrationFace::ShowInstruction(const std::string& text) {
-  form_.lblMagic2.SetText(text);
-  form_.lblMagic2.SetFontColor(Label::kRed);
+void TfrmMain::FormMigrationFace::InputMissing(MigrationInput input) {
+  (input == MigrationInput::Source ? form_.lblOldUser : form_.lblNewUser1).SetFontColor(Label::kRed);
 }
 
-void TfrmMain::FormMigrationFace::InstructionDone() {
-  form_.lblMagic2.SetFontColor(Label::kWindowTextColor);
-  form_.lblMagic2.SetText("New Folders Detected");
+void TfrmMain::FormMigrationFace::StepStatus(MigrationStep step, const std::string& text, bool urgent) {
+  Label& status = Status(step);
+  status.SetFontColor(urgent ? Label::kRed : Label::kWindowTextColor);
+  status.SetText(text);
 }
 
 Label& TfrmMain::FormMigrationFace::Status(MigrationStep step) {
@@ -269,7 +270,12 @@ Label& TfrmMain::FormMigrationFace::Status(MigrationStep step) {
 // --- Dos Command page ---------------------------------------------------------
 
 void TfrmMain::cmdExecuteClick(EventSource*) {
-  RunConsoleCommand(txtDosCommand.Text(), accountView_, batchFilePath, resultFilePath, options_.commandRunner);
+  CommandRunnerSettings settings = options_.commandRunner;
+  settings.owner = Handle();
+  const CommandRun run = RunConsoleCommand(txtDosCommand.Text(), accountView_, settings);
+  batchFilePath = run.files.batchFilePath;
+  resultFilePath = run.files.resultFilePath;
+  if (!run.Finished()) ShowMessage(run.failure);
 }
 
 // --- Window plumbing ---------------------------------------------------------

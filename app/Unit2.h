@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/control_ids.h"
@@ -18,19 +19,12 @@
 #include "migration/catalogue.h"
 #include "migration/permissions.h"
 #include "platform/controls.h"
+#include "platform/environment.h"
 #include "platform/form.h"
 #include "platform/handles.h"
 #include "profiles/file_counter.h"
 
 namespace ferrowin {
-
-// What start-up asks of the system. Tests put their own answers here.
-struct EnvironmentProbe {
-  std::function<bool(std::uint32_t& majorVersion)> readWindowsVersion;
-  std::function<bool()> probeAdminRights;
-};
-
-EnvironmentProbe SystemEnvironment();
 
 struct FormOptions {
   // The first command-line argument; "/debug" keeps the page tabs.
@@ -162,7 +156,7 @@ class TfrmMain : public Form {
   // The driver, and its steps that belong to the window. Each wait lets the
   // window handle its messages between slices, so it answers throughout.
   void StartMigration();
-  bool AwaitCount(bool moving, std::int64_t& hundredthOfTotal);
+  std::optional<std::int64_t> AwaitCount(bool moving);
   void WaitASlice(HANDLE event, DWORD milliseconds);
 
   // The window as the engines see it: one adapter per interface, each a few
@@ -173,7 +167,6 @@ class TfrmMain : public Form {
     void SetOutputText(const std::string& text) override { form_.memoDosOutput.SetText(text); }
     std::vector<std::string> OutputLines() const override { return form_.memoDosOutput.Lines(); }
     void ShowMessage(const std::string& text) override { form_.ShowMessage(text); }
-    HWND Owner() const override { return form_.Handle(); }
     void SetAccountStatus(const std::string& text) override { form_.lblMagic1.SetText(text); }
     void ShowAdminStatus() override { form_.lblMagic11.SetVisible(true); }
     void SetAdminStatus(const std::string& text) override { form_.lblMagic11.SetText(text); }
@@ -196,29 +189,28 @@ class TfrmMain : public Form {
     TfrmMain& form_;
   };
 
-  // The window as the migration driver sees it.
+  // The window as the migration driver sees it: it shows every event.
   class FormMigrationFace : public MigrationFace {
    public:
     explicit FormMigrationFace(TfrmMain& form) : form_(form) {}
-    void MissingSource() override { form_.lblOldUser.SetFontColor(Label::kRed); }
-    void MissingName() override { form_.lblNewUser1.SetFontColor(Label::kRed); }
-    bool ShowsMessageBoxes() const override { return true; }
-    void ShowMessage(const std::string& text) override { form_.ShowMessage(text); }
+    void InputMissing(MigrationInput input) override;
+    bool Tell(const std::string& text) override {
+      form_.ShowMessage(text);
+      return true;
+    }
     void Begin(bool giveAdmin) override;
-    void ShowStep(MigrationStep step) override { Status(step).SetVisible(true); }
-    void SetStepText(MigrationStep step, const std::string& text) override { Status(step).SetText(text); }
-    void ShowInstruction(const std::string& text) override;
-    void InstructionDone() override;
-    void AddLogLines(const std::vector<std::string>& lines) override { form_.memoRecovery.AddLines(lines); }
+    void StepShown(MigrationStep step) override { Status(step).SetVisible(true); }
+    void StepStatus(MigrationStep step, const std::string& text, bool urgent) override;
+    void LogLines(const std::vector<std::string>& lines) override { form_.memoRecovery.AddLines(lines); }
     void Repaint() override { form_.Repaint(); }
-    ConsoleView& Console() override { return form_.accountView_; }
-    HWND Owner() const override { return form_.Handle(); }
+    void CommandOutput(const std::string& text) override { form_.memoDosOutput.SetText(text); }
+    std::vector<std::string> CommandOutputLines(const std::string&) const override {
+      return form_.memoDosOutput.Lines();
+    }
     void StartWaiting() override { form_.migrationActive = true; }
     bool MayGoOnWaiting() override { return form_.migrationActive; }
     void Wait(HANDLE event, DWORD milliseconds) override { form_.WaitASlice(event, milliseconds); }
-    bool AwaitCount(bool moving, std::int64_t& hundredthOfTotal) override {
-      return form_.AwaitCount(moving, hundredthOfTotal);
-    }
+    std::optional<std::int64_t> AwaitCount(bool moving) override { return form_.AwaitCount(moving); }
     bool Closed() const override { return form_.App().Terminated(); }
 
    private:

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 
+#include "app/welcome_text.h"
 #include "platform/console_output.h"
 #include "platform/text.h"
 #include "profiles/discovery.h"
@@ -12,29 +14,22 @@ namespace ferrowin {
 namespace {
 
 // The driver's face without a window: the log and the account statuses go to
-// the console, a message box's text into the log, and the wait for the
-// first sign-in lasts as long as the command line says.
-class CommandLineFace : public MigrationFace, public ConsoleView {
+// the console, and the wait for the first sign-in lasts as long as the
+// command line says. What a message box would say the driver logs.
+class CommandLineFace : public MigrationFace {
  public:
   CommandLineFace(ConsoleOutput& console, int waitMinutes) : console_(console), waitMinutes_(waitMinutes) {}
 
-  void MissingSource() override { console_.WriteLine("ERROR: No source was given."); }
-  void MissingName() override { console_.WriteLine("ERROR: No destination was given."); }
-  bool ShowsMessageBoxes() const override { return false; }
-  void ShowMessage(const std::string& text) override { console_.WriteLine(text); }
-  void Begin(bool) override {}
-  void ShowStep(MigrationStep) override {}
-  void SetStepText(MigrationStep step, const std::string& text) override {
+  void InputMissing(MigrationInput input) override {
+    console_.WriteLine(input == MigrationInput::Source ? "ERROR: No source was given."
+                                                       : "ERROR: No destination was given.");
+  }
+  void StepStatus(MigrationStep step, const std::string& text, bool) override {
     if (text == kStatusPlaceholder) return;
     if (step == MigrationStep::Account) console_.WriteLine("Create New User Account: " + text);
     if (step == MigrationStep::Admin) console_.WriteLine("Make Admin: " + text);
   }
-  void ShowInstruction(const std::string&) override {}
-  void InstructionDone() override {}
-  void AddLogLines(const std::vector<std::string>& lines) override { console_.WriteLines(lines); }
-  void Repaint() override {}
-  ConsoleView& Console() override { return *this; }
-  HWND Owner() const override { return nullptr; }
+  void LogLines(const std::vector<std::string>& lines) override { console_.WriteLines(lines); }
   void StartWaiting() override {
     deadline_ = std::chrono::steady_clock::now() + std::chrono::minutes(waitMinutes_);
     if (waitMinutes_ > 0) {
@@ -43,28 +38,11 @@ class CommandLineFace : public MigrationFace, public ConsoleView {
     }
   }
   bool MayGoOnWaiting() override { return std::chrono::steady_clock::now() < deadline_; }
-  void Wait(HANDLE event, DWORD milliseconds) override {
-    if (event) {
-      WaitForSingleObject(event, milliseconds);
-    } else {
-      Sleep(milliseconds);
-    }
-  }
-  // Nothing shows a percentage here: no count to wait for.
-  bool AwaitCount(bool, std::int64_t& hundredthOfTotal) override {
-    hundredthOfTotal = 0;
-    return true;
-  }
-
-  // The console commands' output, as the account commands judge it.
-  void SetOutputText(const std::string& text) override { output_ = text; }
-  std::vector<std::string> OutputLines() const override { return SplitLines(output_); }
 
  private:
   ConsoleOutput& console_;
   const int waitMinutes_;
   std::chrono::steady_clock::time_point deadline_;
-  std::string output_;
 };
 
 int Refuse(ConsoleOutput& console, const std::string& why) {
@@ -95,6 +73,16 @@ int ExitCodeOf(const MigrationResult& result) {
   return static_cast<int>(ExitCode::Carried);
 }
 
+// The checks of the Welcome page: the refusal's exit code, or none.
+std::optional<int> WelcomeRefusal(const EnvironmentProbe& environment, ConsoleOutput& console) {
+  switch (CheckEnvironment(environment).Refused()) {
+    case EnvironmentFacts::Refusal::WrongWindows: return Refuse(console, kWrongWindowsNotice);
+    case EnvironmentFacts::Refusal::NotAdmin: return Refuse(console, kNotAdminRefusal);
+    case EnvironmentFacts::Refusal::None: break;
+  }
+  return std::nullopt;
+}
+
 int RunMigration(const CommandLine& commandLine, const EnvironmentProbe& environment, const MigrationSettings& settings,
                  ConsoleOutput& console) {
   switch (commandLine.mode) {
@@ -106,14 +94,7 @@ int RunMigration(const CommandLine& commandLine, const EnvironmentProbe& environ
     case CommandLine::Mode::Window:
     case CommandLine::Mode::Migrate: break;
   }
-  // The checks of the Welcome page.
-  std::uint32_t majorVersion = 0;
-  if (!environment.readWindowsVersion(majorVersion) || majorVersion != 6) {
-    return Refuse(console, "This program is only compatible with Win7/Win8/Win10.");
-  }
-  if (!environment.probeAdminRights()) {
-    return Refuse(console, "This program must run as administrator: it could not write into c:\\users.");
-  }
+  if (const std::optional<int> refused = WelcomeRefusal(environment, console)) return *refused;
   const std::string source = SourceAsListed(commandLine.source);
   if (source.empty()) {
     return Refuse(console, "There is no profile " + commandLine.source +
@@ -121,11 +102,16 @@ int RunMigration(const CommandLine& commandLine, const EnvironmentProbe& environ
                                "c:\\users, or the full path of a profile folder.");
   }
   CommandLineFace face(console, commandLine.waitMinutes);
-  std::string batchFilePath, resultFilePath;
-  std::int64_t copiedBytes = 0;
-  MigrationDriver driver(face, settings, batchFilePath, resultFilePath, copiedBytes);
+  MigrationDriver driver(face, settings);
   const MigrationRequest request{.source = source, .typedName = commandLine.destination, .giveAdmin = commandLine.admin};
-  return ExitCodeOf(commandLine.plan ? driver.RunPlan(request) : driver.Run(request));
+  // Nothing escapes to end the program without a word: a deployment tool
+  // sees the reason, and an exit code that says whether anything changed.
+  try {
+    return ExitCodeOf(commandLine.plan ? driver.RunPlan(request) : driver.Run(request));
+  } catch (const std::exception& error) {
+    console.WriteLine(std::string("ERROR: The migration stopped: ") + error.what());
+    return static_cast<int>(driver.ChangedAnything() ? ExitCode::SomeNotCarried : ExitCode::Refused);
+  }
 }
 
 }  // namespace
@@ -133,13 +119,12 @@ int RunMigration(const CommandLine& commandLine, const EnvironmentProbe& environ
 int RunFromCommandLine(const CommandLine& commandLine, const EnvironmentProbe& environment,
                        const MigrationSettings& settings) {
   ConsoleOutput console;
-  // Nothing escapes to end the program without a word: a deployment tool
-  // sees the reason and an exit code.
+  // Before the driver runs, nothing has changed.
   try {
     return RunMigration(commandLine, environment, settings, console);
   } catch (const std::exception& error) {
     console.WriteLine(std::string("ERROR: The migration stopped: ") + error.what());
-    return static_cast<int>(ExitCode::AccountOrRunner);
+    return static_cast<int>(ExitCode::Refused);
   }
 }
 

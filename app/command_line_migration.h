@@ -4,8 +4,9 @@
 // the console (when there is one) and into the log file.
 #pragma once
 
-#include "app/Unit2.h"
 #include "app/command_line.h"
+#include "app/migration_driver.h"
+#include "platform/environment.h"
 
 namespace ferrowin {
 

@@ -55,14 +55,10 @@ struct PageRows {
   std::span<const ControlRow> controls;
 };
 
-const char* const kAdminWarning =
-    "You are running this program without Administrator Privileges.  Close the program, right-click it, "
-    "choose \"Run as Administrator\"";
-
 // clang-format off
 const ControlRow kWelcomePage[] = {
   {ids::lblWin7Admin, Kind::Label, 40, 200, 649, 41, kAdminWarning, kRedBold10 | kFixedSize | kHidden, kNoTab, nullptr},
-  {ids::lblNotWin7, Kind::Label, 40, 328, 649, 25, "This program is only compatible with Win7/Win8/Win10.", kRedBold10 | kFixedSize | kHidden, kNoTab, nullptr},
+  {ids::lblNotWin7, Kind::Label, 40, 328, 649, 25, kWrongWindowsNotice, kRedBold10 | kFixedSize | kHidden, kNoTab, nullptr},
   {ids::lblNewVersion, Kind::Label, 40, 384, 649, 25, kNewVersionNotice, kRedBold10 | kFixedSize | kHidden, kNoTab, nullptr},
   {ids::Memo1, Kind::Memo, 40, 8, 649, 121, kWelcomeText, kReadOnly | kVerticalScroll, 1, nullptr},
   {ids::cmdNext0, Kind::Button, 288, 420, 75, 25, "Next", kDisabled, 0, &TfrmMain::cmdNext0Click},

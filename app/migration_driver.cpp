@@ -5,8 +5,6 @@
 #include "console/destination_name.h"
 #include "migration/carried_folders.h"
 #include "migration/parallel_copy.h"
-#include "migration/transfer_progress.h"
-#include "platform/background_task.h"
 #include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/text.h"
@@ -64,41 +62,50 @@ std::string SignInInstruction(const std::string& name) {
          "Outlook / Live Mail SMTP/POP3 settings.";
 }
 
+std::vector<std::string> MigrationFace::CommandOutputLines(const std::string& text) const { return SplitLines(text); }
+
+void MigrationFace::Wait(HANDLE event, DWORD milliseconds) {
+  if (event) {
+    WaitForSingleObject(event, milliseconds);
+  } else {
+    Sleep(milliseconds);
+  }
+}
+
 // The driver as the account commands see it: the face's console output and
 // statuses, and the log.
 class MigrationDriver::Accounts : public AccountView {
  public:
   explicit Accounts(MigrationDriver& driver) : driver_(driver) {}
-  void SetOutputText(const std::string& text) override { driver_.face_.Console().SetOutputText(text); }
-  std::vector<std::string> OutputLines() const override { return driver_.face_.Console().OutputLines(); }
+  void SetOutputText(const std::string& text) override {
+    output_ = text;
+    driver_.face_.CommandOutput(text);
+  }
+  std::vector<std::string> OutputLines() const override { return driver_.face_.CommandOutputLines(output_); }
   void ShowMessage(const std::string& text) override { driver_.Tell(text); }
-  HWND Owner() const override { return driver_.face_.Owner(); }
-  void SetAccountStatus(const std::string& text) override { driver_.face_.SetStepText(MigrationStep::Account, text); }
-  void ShowAdminStatus() override { driver_.face_.ShowStep(MigrationStep::Admin); }
-  void SetAdminStatus(const std::string& text) override { driver_.face_.SetStepText(MigrationStep::Admin, text); }
+  void SetAccountStatus(const std::string& text) override { driver_.face_.StepStatus(MigrationStep::Account, text); }
+  void ShowAdminStatus() override { driver_.face_.StepShown(MigrationStep::Admin); }
+  void SetAdminStatus(const std::string& text) override { driver_.face_.StepStatus(MigrationStep::Admin, text); }
   void AddLogLine(const std::string& line) override { driver_.Log({line}); }
 
  private:
   MigrationDriver& driver_;
+  std::string output_;
 };
 
 class MigrationDriver::Permissions : public PermissionView {
  public:
   explicit Permissions(MigrationDriver& driver) : driver_(driver) {}
-  HWND Owner() const override { return driver_.face_.Owner(); }
+  HWND Owner() const override { return driver_.settings_.owner; }
   void AddLogLine(const std::string& line) override { driver_.Log({line}); }
 
  private:
   MigrationDriver& driver_;
 };
 
-MigrationDriver::MigrationDriver(MigrationFace& face, const MigrationSettings& settings, std::string& batchFilePath,
-                                 std::string& resultFilePath, std::int64_t& copiedBytes)
+MigrationDriver::MigrationDriver(MigrationFace& face, const MigrationSettings& settings)
     : face_(face),
       settings_(settings),
-      batchFilePath_(batchFilePath),
-      resultFilePath_(resultFilePath),
-      copiedBytes_(copiedBytes),
       accounts_(std::make_unique<Accounts>(*this)),
       permissions_(std::make_unique<Permissions>(*this)) {}
 
@@ -108,52 +115,62 @@ MigrationResult MigrationDriver::Run(const MigrationRequest& request) {
   using Outcome = MigrationResult::Outcome;
   ResetStatuses();
   Plan plan;
-  if (!Validate(request, plan)) return {.outcome = Outcome::Refused};
+  if (!Validate(request, plan)) return Finish({.outcome = Outcome::Refused});
   const UniqueKernelHandle claim = ClaimDestination(plan.name);
   if (!claim) {
     Tell("Another migration into " + plan.name +
          " is under way on this computer. Let it finish, then run this one again if anything is still missing.");
-    return {.outcome = Outcome::Refused};
+    return Finish({.outcome = Outcome::Refused});
   }
-  if (!RoomForTheCopy(plan)) return {.outcome = Outcome::Refused};
+  if (!RoomForTheCopy(plan)) return Finish({.outcome = Outcome::Refused});
   OpenLog(plan);
-  std::int64_t hundredthOfTotal = 0;
-  std::optional<Outcome> stopped;
-  if (!ProvisionAccount(plan)) {
-    stopped = Outcome::NoAccount;
-  } else if (MakeNewProfile(plan); !WaitForFirstSignIn(plan)) {
-    stopped = Outcome::NoProfileYet;
-  } else if (const std::string refusal = FolderRefusal(plan); !refusal.empty()) {
-    Tell(refusal);  // recorded at the first sign-in, as nothing a user's profile may be
-    stopped = Outcome::Refused;
-  } else if (!WaitForFileCount(plan, hundredthOfTotal)) {
-    stopped = Outcome::Stopped;
-  } else if (!StillRoomForTheCopy(plan)) {
-    stopped = Outcome::Refused;
-  }
-  if (stopped) {
+  if (const std::optional<Outcome> stopped = Prepare(plan)) {
     CloseLog(nullptr);
-    return {.outcome = *stopped};
+    return Finish({.outcome = *stopped});
   }
-  const CarriedProfile carried = CarryData(plan, hundredthOfTotal);
+  const CarriedProfile carried = CarryData(plan, hundredthOfTotal_);
   AdjustPermissions(plan, carried.conditionalFolders);
   NoteWhatStayed(plan, carried.whatStayed);
   ReportMigration(plan);
   CloseLog(&carried.whatStayed);
-  return {.outcome = Outcome::Carried,
-          .entriesLeftBehind = carried.whatStayed.EntriesLeftBehind(),
-          .entriesFailed = carried.whatStayed.EntriesFailed()};
+  return Finish({.outcome = Outcome::Carried,
+                 .entriesLeftBehind = carried.whatStayed.EntriesLeftBehind(),
+                 .entriesFailed = carried.whatStayed.EntriesFailed()});
+}
+
+// The account, the profile and the count the transfer needs; the outcome
+// when the migration stops before it carries anything.
+std::optional<MigrationResult::Outcome> MigrationDriver::Prepare(Plan& plan) {
+  using Outcome = MigrationResult::Outcome;
+  if (!ProvisionAccount(plan)) return Outcome::NoAccount;
+  MakeNewProfile(plan);
+  if (!WaitForFirstSignIn(plan)) return Outcome::NoProfileYet;
+  if (const std::string refusal = FolderRefusal(plan); !refusal.empty()) {
+    Tell(refusal);  // recorded at the first sign-in, as nothing a user's profile may be
+    return Outcome::Refused;
+  }
+  const std::optional<std::int64_t> hundredthOfTotal = face_.AwaitCount(plan.moving);
+  if (!hundredthOfTotal) return Outcome::Stopped;
+  hundredthOfTotal_ = *hundredthOfTotal;
+  if (!StillRoomForTheCopy(plan)) return Outcome::Refused;
+  return std::nullopt;
+}
+
+MigrationResult MigrationDriver::Finish(MigrationResult result) {
+  result.commandFiles = commandFiles_;
+  result.copiedBytes = copiedBytes_;
+  return result;
 }
 
 void MigrationDriver::ResetStatuses() {
-  for (MigrationStep step : kAllSteps) face_.SetStepText(step, kStatusPlaceholder);
+  for (MigrationStep step : kAllSteps) face_.StepStatus(step, kStatusPlaceholder);
 }
 
 // Reads the request and refuses what cannot be carried out, before anything
 // changes.
 bool MigrationDriver::Validate(const MigrationRequest& request, Plan& plan) {
   if (request.source.empty()) {
-    face_.MissingSource();
+    face_.InputMissing(MigrationInput::Source);
     return false;
   }
   plan.name = Trim(request.typedName);
@@ -165,7 +182,7 @@ bool MigrationDriver::Validate(const MigrationRequest& request, Plan& plan) {
     plan.giveAdmin = false;
   }
   if (plan.name.empty()) {
-    face_.MissingName();
+    face_.InputMissing(MigrationInput::DestinationName);
     return false;
   }
   if (SameText(request.source, plan.name)) {
@@ -173,20 +190,7 @@ bool MigrationDriver::Validate(const MigrationRequest& request, Plan& plan) {
     return false;
   }
   plan.isPublic = LowerCase(plan.name) == "public";
-  if (!plan.isPublic) {
-    // The name goes into command lines and becomes a folder path: refuse what
-    // Windows refuses, and every name that leads to what is not a new user's.
-    if (const char* refusal = DestinationNameRefusal(plan.name, !plan.chosen, settings_.accounts)) {
-      Tell(refusal);
-      return false;
-    }
-    if (!plan.chosen) {
-      if (const std::string refusal = TypedNameFolderRefusal(plan.name, settings_.accounts); !refusal.empty()) {
-        Tell(refusal);
-        return false;
-      }
-    }
-  }
+  if (!ValidateName(plan)) return false;
   plan.source = AsFolder(ProfileFolder(request.source));
   plan.profile = JoinPath(kUsersFolder, plan.name);
   // A typed name is an account, made now if need be; a chosen profile is one
@@ -200,6 +204,17 @@ bool MigrationDriver::Validate(const MigrationRequest& request, Plan& plan) {
     return false;
   }
   return true;
+}
+
+// The name goes into command lines and becomes a folder path: refuse what
+// Windows refuses, and every name that leads to what is not a new user's.
+bool MigrationDriver::ValidateName(const Plan& plan) {
+  if (plan.isPublic) return true;
+  std::string refusal = DestinationNameRefusal(plan.name, !plan.chosen, settings_.accounts);
+  if (refusal.empty() && !plan.chosen) refusal = TypedNameFolderRefusal(plan.name, settings_.accounts);
+  if (refusal.empty()) return true;
+  Tell(refusal);
+  return false;
 }
 
 std::string MigrationDriver::FolderRefusal(const Plan& plan) const {
@@ -225,24 +240,22 @@ void MigrationDriver::OpenLog(const Plan& plan) {
 // window while each runs, so no handler runs meanwhile.
 bool MigrationDriver::ProvisionAccount(const Plan& plan) {
   face_.Begin(plan.giveAdmin);
-  face_.ShowStep(MigrationStep::Account);
+  face_.StepShown(MigrationStep::Account);
   if (plan.isPublic) {
-    face_.SetStepText(MigrationStep::Account, "(PUBLIC folder)");
+    face_.StepStatus(MigrationStep::Account, "(PUBLIC folder)");
     return true;
   }
   // A chosen profile may belong to a domain account, or to a local one
   // renamed since: no local account has its name, and none is made beside it.
   if (!plan.hasAccount) {
-    face_.SetStepText(MigrationStep::Account, "User NOT added, maybe because it already existed?");
+    face_.StepStatus(MigrationStep::Account, "User NOT added, maybe because it already existed?");
     return true;
   }
-  try {
-    return CreateUserAccount(plan.name, plan.giveAdmin, settings_.accounts, *accounts_, batchFilePath_, resultFilePath_,
-                             settings_.commandRunner);
-  } catch (const CommandOutputUnreadable& error) {
-    Tell(error.what());
-    return false;
-  }
+  CommandRunnerSettings runner = settings_.commandRunner;
+  runner.owner = settings_.owner;
+  const AccountCreation creation = CreateUserAccount(plan.name, plan.giveAdmin, settings_.accounts, *accounts_, runner);
+  commandFiles_ = creation.commandFiles;
+  return creation.created;
 }
 
 // A new account's profile, made now where Windows can without a sign-in, so
@@ -273,9 +286,9 @@ void MigrationDriver::MakeNewProfile(const Plan& plan) {
 // another source (its count replaces the one the copy will wait for) and
 // closing, which ends the migration with no data touched.
 bool MigrationDriver::WaitForFirstSignIn(Plan& plan) {
-  face_.ShowStep(MigrationStep::Folders);
+  face_.StepShown(MigrationStep::Folders);
   face_.Repaint();
-  face_.ShowInstruction(SignInInstruction(plan.name));
+  face_.StepStatus(MigrationStep::Folders, SignInInstruction(plan.name), /*urgent=*/true);
   face_.StartWaiting();
   for (;;) {
     LookUpProfileFolder(plan);
@@ -287,8 +300,8 @@ bool MigrationDriver::WaitForFirstSignIn(Plan& plan) {
     }
     face_.Wait(nullptr, kWaitSliceMs);
   }
-  face_.InstructionDone();
-  face_.ShowStep(MigrationStep::MoveData);
+  face_.StepStatus(MigrationStep::Folders, "New Folders Detected");
+  face_.StepShown(MigrationStep::MoveData);
   return true;
 }
 
@@ -296,10 +309,6 @@ void MigrationDriver::LookUpProfileFolder(Plan& plan) const {
   if (!plan.hasAccount) return;
   const std::string recorded = RecordedProfileFolderOf(plan.name, settings_.accounts);
   plan.profile = recorded.empty() ? JoinPath(kUsersFolder, plan.name) : recorded;
-}
-
-bool MigrationDriver::WaitForFileCount(const Plan& plan, std::int64_t& hundredthOfTotal) {
-  return face_.AwaitCount(plan.moving, hundredthOfTotal);
 }
 
 // Carries the catalogue on a thread of its own, which touches no face: the
@@ -318,24 +327,7 @@ CarriedProfile MigrationDriver::CarryData(const Plan& plan, std::int64_t hundred
     BackgroundTask transfer([&] {
       carried = MigrateProfileData(plan.source, AsFolder(plan.profile), progress, copiedBytes_, hundredthOfTotal, options);
     });
-    // Every 50 ms the face takes what the transfer has for it: the log lines
-    // in one batch, and the status of the entry being carried, so an entry
-    // that takes longer is always shown, and no faster than anyone reads.
-    DWORD lastLook = GetTickCount() - kStatusIntervalMs;
-    for (;;) {
-      // Looked at first: once it is set, every line the transfer made is in.
-      const bool finished = transfer.Done();
-      if (finished || GetTickCount() - lastLook >= kStatusIntervalMs) {
-        lastLook = GetTickCount();
-        Log(progress.TakeLogLines());
-        if (finished) break;
-        if (std::optional<std::string> status = progress.TakeStatus()) {
-          face_.SetStepText(MigrationStep::MoveData, *status);
-        }
-      }
-      const DWORD sinceLook = GetTickCount() - lastLook;
-      face_.Wait(transfer.DoneEvent(), sinceLook < kStatusIntervalMs ? kStatusIntervalMs - sinceLook : 0);
-    }
+    FollowTransfer(transfer, progress);
     try {
       transfer.Finish();
     } catch (const std::exception& error) {
@@ -343,10 +335,31 @@ CarriedProfile MigrationDriver::CarryData(const Plan& plan, std::int64_t hundred
     }
   }
   carrying_ = false;
-  face_.SetStepText(MigrationStep::MoveData, "DONE");
-  face_.ShowStep(MigrationStep::Permissions);
+  face_.StepStatus(MigrationStep::MoveData, "DONE");
+  face_.StepShown(MigrationStep::Permissions);
   face_.Repaint();
   return carried;
+}
+
+// Every 50 ms the face takes what the transfer has for it: the log lines in
+// one batch, and the status of the entry being carried, so an entry that
+// takes longer is always shown, and no faster than anyone reads.
+void MigrationDriver::FollowTransfer(BackgroundTask& transfer, TransferProgress& progress) {
+  DWORD lastLook = GetTickCount() - kStatusIntervalMs;
+  for (;;) {
+    // Looked at first: once it is set, every line the transfer made is in.
+    const bool finished = transfer.Done();
+    if (finished || GetTickCount() - lastLook >= kStatusIntervalMs) {
+      lastLook = GetTickCount();
+      Log(progress.TakeLogLines());
+      if (finished) return;
+      if (std::optional<std::string> status = progress.TakeStatus()) {
+        face_.StepStatus(MigrationStep::MoveData, *status);
+      }
+    }
+    const DWORD sinceLook = GetTickCount() - lastLook;
+    face_.Wait(transfer.DoneEvent(), sinceLook < kStatusIntervalMs ? kStatusIntervalMs - sinceLook : 0);
+  }
 }
 
 // Moved files keep the old profile's permissions; icacls resets them in the
@@ -355,14 +368,14 @@ CarriedProfile MigrationDriver::CarryData(const Plan& plan, std::int64_t hundred
 // has by then need their own permissions there). No waits.
 void MigrationDriver::AdjustPermissions(const Plan& plan, const std::vector<std::string>& conditionalFolders) {
   if (!plan.moving) {
-    face_.SetStepText(MigrationStep::Permissions, "Not needed");
+    face_.StepStatus(MigrationStep::Permissions, "Not needed");
     return;
   }
   for (const CarriedFolder& folder : kCarriedFolders) {
     if (folder.IsDataFolder()) ResetPermissions(JoinPath(plan.profile, folder.path), *permissions_);
   }
   for (const std::string& folder : conditionalFolders) ResetPermissions(JoinPath(plan.profile, folder), *permissions_);
-  face_.SetStepText(MigrationStep::Permissions, "DONE");
+  face_.StepStatus(MigrationStep::Permissions, "DONE");
 }
 
 // What stayed in the old profile, so the technician does not wipe it with
@@ -399,18 +412,14 @@ void MigrationDriver::NoteClosing() {
                  logFile_->FailureReason() + "."});
 }
 
-// A face without message boxes keeps what a box would say in the log.
+// What no message box has said stays in the log.
 void MigrationDriver::Tell(const std::string& text) {
-  if (face_.ShowsMessageBoxes()) {
-    face_.ShowMessage(text);
-  } else {
-    Log({"ERROR: " + text});
-  }
+  if (!face_.Tell(text)) Log({"ERROR: " + text});
 }
 
 void MigrationDriver::Log(const std::vector<std::string>& lines) {
   if (lines.empty()) return;
-  face_.AddLogLines(lines);
+  face_.LogLines(lines);
   if (logFile_) logFile_->Append(lines);
 }
 

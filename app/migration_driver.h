@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/version.h"
 #include "console/account.h"
 #include "console/local_accounts.h"
 #include "console/profile_maker.h"
@@ -20,6 +21,8 @@
 #include "migration/free_space.h"
 #include "migration/log_file.h"
 #include "migration/permissions.h"
+#include "migration/transfer_progress.h"
+#include "platform/background_task.h"
 
 namespace ferrowin {
 
@@ -38,45 +41,47 @@ inline constexpr const char* kStatusPlaceholder = "...............";
 // The steps of the Migrate page, each with its status.
 enum class MigrationStep { Account, Admin, Folders, MoveData, Permissions };
 
-// What the driver needs of its face.
+// The input a migration cannot go without.
+enum class MigrationInput { Source, DestinationName };
+
+// What the driver tells its face as the migration goes. Each event does
+// nothing unless the face shows it: the window shows them all, the command
+// line its log, the account's statuses and a wait of its own.
 class MigrationFace {
  public:
   virtual ~MigrationFace() = default;
 
-  // Input that is missing: no source, no destination name.
-  virtual void MissingSource() = 0;
-  virtual void MissingName() = 0;
-  // Whether the face shows a message box for what the user must be told
-  // (the window). Without boxes, what a box would say goes into the log.
-  virtual bool ShowsMessageBoxes() const = 0;
-  virtual void ShowMessage(const std::string& text) = 0;
-
-  // The migration is under way: the window turns to its Migrate page.
-  virtual void Begin(bool giveAdmin) = 0;
-  virtual void ShowStep(MigrationStep step) = 0;
-  virtual void SetStepText(MigrationStep step, const std::string& text) = 0;
-  // The sign-in instruction is up (red), or done with.
-  virtual void ShowInstruction(const std::string& text) = 0;
-  virtual void InstructionDone() = 0;
-  virtual void AddLogLines(const std::vector<std::string>& lines) = 0;
-  virtual void Repaint() = 0;
-
-  // The console commands' output, as the account commands judge it.
-  virtual ConsoleView& Console() = 0;
-  virtual HWND Owner() const = 0;
+  virtual void InputMissing(MigrationInput) {}
+  // Something the user must be told: a refusal, or why the migration stops.
+  // True when the face has told them itself (a message box); what it has
+  // not, the driver writes into the log as an ERROR line.
+  virtual bool Tell(const std::string&) { return false; }
+  // The migration is under way, with or without its Make Admin step.
+  virtual void Begin(bool /*giveAdmin*/) {}
+  virtual void StepShown(MigrationStep) {}
+  // A step's status; `urgent` for what the user must act on (the sign-in
+  // instruction).
+  virtual void StepStatus(MigrationStep, const std::string& /*text*/, bool /*urgent*/ = false) {}
+  virtual void LogLines(const std::vector<std::string>&) {}
+  // What the steps show so far is worth seeing before a long call.
+  virtual void Repaint() {}
+  // An account command's output as the face shows it, and its lines as the
+  // commands judge them: as shown (the window's memo wraps a long line).
+  virtual void CommandOutput(const std::string&) {}
+  virtual std::vector<std::string> CommandOutputLines(const std::string& text) const;
 
   // The waits for the first sign-in begin: from now on MayGoOnWaiting says
   // whether they may go on (false once the window is closed, or the command
-  // line's time is up).
-  virtual void StartWaiting() = 0;
-  virtual bool MayGoOnWaiting() = 0;
+  // line's time is up). Without a face's say, there is no wait.
+  virtual void StartWaiting() {}
+  virtual bool MayGoOnWaiting() { return false; }
   // Waits at most `milliseconds`, less once `event` (when given) is set;
   // the window handles its messages meanwhile.
-  virtual void Wait(HANDLE event, DWORD milliseconds) = 0;
+  virtual void Wait(HANDLE event, DWORD milliseconds);
   // In copy mode, waits for the file count and gives a hundredth of its
   // total, the divisor of the percentage; in move mode stops any count.
-  // False when the wait was ended.
-  virtual bool AwaitCount(bool moving, std::int64_t& hundredthOfTotal) = 0;
+  // Empty when the wait was ended. Without a count, no percentage: 0.
+  virtual std::optional<std::int64_t> AwaitCount(bool /*moving*/) { return 0; }
   // The window was closed before the waits began.
   virtual bool Closed() const { return false; }
 };
@@ -90,7 +95,9 @@ struct MigrationSettings {
   std::string logFolder;
   // Files copied at once; 0 for as many as the drives allow.
   int copyWorkers = 0;
-  std::int32_t programVersion = 14;
+  std::int32_t programVersion = kProgramVersion;
+  // The window that owns the processes the migration starts; none without one.
+  HWND owner = nullptr;
 };
 
 struct MigrationResult {
@@ -104,13 +111,15 @@ struct MigrationResult {
   Outcome outcome = Outcome::Refused;
   std::int64_t entriesLeftBehind = 0;
   std::int64_t entriesFailed = 0;
+  // The console commands' two files, as their last run named them.
+  CommandFiles commandFiles;
+  // Bytes of the files the copy passed.
+  std::int64_t copiedBytes = 0;
 };
 
 class MigrationDriver {
  public:
-  // The three fields are the window's own, which the steps keep up to date.
-  MigrationDriver(MigrationFace& face, const MigrationSettings& settings, std::string& batchFilePath,
-                  std::string& resultFilePath, std::int64_t& copiedBytes);
+  MigrationDriver(MigrationFace& face, const MigrationSettings& settings);
   ~MigrationDriver();
   MigrationDriver(const MigrationDriver&) = delete;
   MigrationDriver& operator=(const MigrationDriver&) = delete;
@@ -124,6 +133,8 @@ class MigrationDriver {
   bool Carrying() const { return carrying_; }
   // Says so in the log at once, so a close is never taken for a lost click.
   void NoteClosing();
+  // Something has been changed: a log file written, an account command run.
+  bool ChangedAnything() const { return logFile_.has_value(); }
 
  private:
   // A migration as validation settles it.
@@ -141,16 +152,18 @@ class MigrationDriver {
   // The steps, in the order Run takes them.
   void ResetStatuses();
   bool Validate(const MigrationRequest& request, Plan& plan);
+  bool ValidateName(const Plan& plan);
+  std::optional<MigrationResult::Outcome> Prepare(Plan& plan);
   void OpenLog(const Plan& plan);
   bool ProvisionAccount(const Plan& plan);
   void MakeNewProfile(const Plan& plan);
   bool WaitForFirstSignIn(Plan& plan);
-  bool WaitForFileCount(const Plan& plan, std::int64_t& hundredthOfTotal);
   // In copy mode: whether what is still to copy fits on the new profile's
   // drive; when not, it says so and nothing more runs (app/migration_plan.cpp).
   bool RoomForTheCopy(const Plan& plan);
   bool StillRoomForTheCopy(const Plan& plan);
   CarriedProfile CarryData(const Plan& plan, std::int64_t hundredthOfTotal);
+  void FollowTransfer(BackgroundTask& transfer, TransferProgress& progress);
   void AdjustPermissions(const Plan& plan, const std::vector<std::string>& conditionalFolders);
   void NoteWhatStayed(const Plan& plan, const LeftBehind& whatStayed);
   void ReportMigration(const Plan& plan);
@@ -164,15 +177,17 @@ class MigrationDriver {
   std::string FolderRefusal(const Plan& plan) const;
   void Tell(const std::string& text);
   void Log(const std::vector<std::string>& lines);
+  MigrationResult Finish(MigrationResult result);
 
   class Accounts;
   class Permissions;
 
   MigrationFace& face_;
   const MigrationSettings& settings_;
-  std::string& batchFilePath_;
-  std::string& resultFilePath_;
-  std::int64_t& copiedBytes_;
+  CommandFiles commandFiles_;
+  // Written by the transfer's thread while it runs, read after.
+  std::int64_t copiedBytes_ = 0;
+  std::int64_t hundredthOfTotal_ = 0;
   std::unique_ptr<Accounts> accounts_;
   std::unique_ptr<Permissions> permissions_;
   std::optional<MigrationLogFile> logFile_;

@@ -130,8 +130,9 @@ bool MigrationDriver::StillRoomForTheCopy(const Plan& plan) {
   if (plan.moving || !spaceCheckedBeforeProfile_) return true;
   const std::string refusal = NoRoomRefusal(Estimate(plan).ToCopy().bytes, FreeSpaceFolderFor(plan.profile));
   if (refusal.empty()) return true;
-  if (face_.ShowsMessageBoxes()) Log({"ERROR: " + refusal});
-  Tell(refusal);
+  // In the log whether or not a box says it too: the log file keeps it.
+  Log({"ERROR: " + refusal});
+  (void)face_.Tell(refusal);
   return false;
 }
 

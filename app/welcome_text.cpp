@@ -64,4 +64,12 @@ const char* const kWelcomeText =
     "version 14 - 3/9/2020\r\n"
     "Added: Edge bookmarks and history are copied";
 
+const char* const kWrongWindowsNotice = "This program is only compatible with Win7/Win8/Win10.";
+
+const char* const kAdminWarning =
+    "You are running this program without Administrator Privileges.  Close the program, right-click it, "
+    "choose \"Run as Administrator\"";
+
+const char* const kNotAdminRefusal = "This program must run as administrator: it could not write into c:\\users.";
+
 }  // namespace ferrowin

@@ -1,7 +1,6 @@
 #include "console/account.h"
 
 #include <algorithm>
-#include <functional>
 
 #include "platform/text.h"
 
@@ -32,8 +31,6 @@ class CapturingView : public ConsoleView {
     inner_.SetOutputText(text);
   }
   std::vector<std::string> OutputLines() const override { return inner_.OutputLines(); }
-  void ShowMessage(const std::string& text) override { inner_.ShowMessage(text); }
-  HWND Owner() const override { return inner_.Owner(); }
   const std::string& Text() const { return text_; }
 
  private:
@@ -112,24 +109,75 @@ void JudgeNoExpiry(const CapturingView& view, AccountView& screen) {
   if (!succeeded) screen.AddLogLine("Unexpected result while disabling password expiry: " + view.Text());
 }
 
+// Runs the account commands one after another. A command whose output
+// cannot be read ends them: what the account has become is unknown.
+class AccountCommands {
+ public:
+  AccountCommands(AccountView& view, const CommandRunnerSettings& settings)
+      : view_(view), console_(view), settings_(settings) {}
+
+  // False when the command did not finish; the runner's failure, then
+  // `failure` unless the commands have stopped, have been shown.
+  bool Run(const std::string& command, const char* failure = nullptr) {
+    if (stopped_) return false;
+    const CommandRun run = RunConsoleCommand(command, console_, settings_);
+    files_ = run.files;
+    if (run.Finished()) return true;
+    view_.ShowMessage(run.failure);
+    stopped_ = run.outcome == CommandRun::Outcome::OutputUnreadable;
+    if (failure && !stopped_) view_.ShowMessage(failure);
+    return false;
+  }
+  bool Stopped() const { return stopped_; }
+  const CapturingView& Console() const { return console_; }
+  const CommandFiles& Files() const { return files_; }
+
+ private:
+  AccountView& view_;
+  CapturingView console_;
+  const CommandRunnerSettings& settings_;
+  CommandFiles files_;
+  bool stopped_ = false;
+};
+
 // wmic where Windows still has it; where it is gone, the account's own flag.
-void DisablePasswordExpiry(const std::string& name, const LocalAccounts& accounts,
-                           const std::function<bool(const std::string&)>& run, const CapturingView& console,
+void DisablePasswordExpiry(const std::string& name, const LocalAccounts& accounts, AccountCommands& commands,
                            AccountView& screen) {
   if (!accounts.wmicInstalled()) {
     if (!accounts.setPasswordNeverExpires(name)) screen.AddLogLine(kExpiryError);
     return;
   }
-  if (!run(NoExpiryCommand(name))) screen.AddLogLine(kExpiryError);
-  JudgeNoExpiry(console, screen);
+  if (!commands.Run(NoExpiryCommand(name))) {
+    if (commands.Stopped()) return;
+    screen.AddLogLine(kExpiryError);
+  }
+  JudgeNoExpiry(commands.Console(), screen);
+}
+
+bool RunAccountCommands(const std::string& name, bool giveAdmin, const LocalAccounts& accounts, AccountView& view,
+                        AccountCommands& commands) {
+  if (!commands.Run(CreateCommand(name), "Error creating new user account, aborting!")) return false;
+  view.SetAccountStatus(NetStatus(commands.Console(), "User NOT added, maybe because it already existed?"));
+
+  DisablePasswordExpiry(name, accounts, commands, view);
+  if (commands.Stopped()) return false;
+
+  if (!giveAdmin) return true;
+  view.ShowAdminStatus();
+  if (!commands.Run(AdminCommand(name, accounts.administratorsGroupName()), "Error giving ADMIN, we will continue anyway") &&
+      commands.Stopped()) {
+    return false;
+  }
+  view.SetAdminStatus(NetStatus(commands.Console(), "User NOT given admin, maybe because they already had admin?"));
+  return true;
 }
 
 }  // namespace
 
-const char* AccountNameRefusal(const std::string& name) {
+std::string AccountNameRefusal(const std::string& name) {
   if (!IsValidAccountName(name)) return kInvalidAccountNameMessage;
   if (!ConsoleCodePageHolds(name)) return kUnsupportedAccountNameMessage;
-  return nullptr;
+  return {};
 }
 
 bool IsValidAccountName(std::string_view name) {
@@ -140,33 +188,15 @@ bool IsValidAccountName(std::string_view name) {
   return true;
 }
 
-bool CreateUserAccount(const std::string& name, bool giveAdmin, const LocalAccounts& accounts, AccountView& view,
-                       std::string& batchFilePath, std::string& resultFilePath,
-                       const CommandRunnerSettings& settings) {
-  if (const char* refusal = AccountNameRefusal(name)) {
+AccountCreation CreateUserAccount(const std::string& name, bool giveAdmin, const LocalAccounts& accounts,
+                                  AccountView& view, const CommandRunnerSettings& settings) {
+  if (const std::string refusal = AccountNameRefusal(name); !refusal.empty()) {
     view.ShowMessage(refusal);
-    return false;
+    return {};
   }
-  CapturingView console(view);
-  auto run = [&](const std::string& command) {
-    return RunConsoleCommand(command, console, batchFilePath, resultFilePath, settings);
-  };
-
-  if (!run(CreateCommand(name))) {
-    view.ShowMessage("Error creating new user account, aborting!");
-    return false;
-  }
-  view.SetAccountStatus(NetStatus(console, "User NOT added, maybe because it already existed?"));
-
-  DisablePasswordExpiry(name, accounts, run, console, view);
-
-  if (!giveAdmin) return true;
-  view.ShowAdminStatus();
-  if (!run(AdminCommand(name, accounts.administratorsGroupName()))) {
-    view.ShowMessage("Error giving ADMIN, we will continue anyway");
-  }
-  view.SetAdminStatus(NetStatus(console, "User NOT given admin, maybe because they already had admin?"));
-  return true;
+  AccountCommands commands(view, settings);
+  const bool created = RunAccountCommands(name, giveAdmin, accounts, view, commands);
+  return {.created = created, .commandFiles = commands.Files()};
 }
 
 }  // namespace ferrowin

@@ -14,6 +14,8 @@ namespace ferrowin {
 // What account provisioning needs of the window besides the command output.
 class AccountView : public ConsoleView {
  public:
+  // What the user must be told (a message box).
+  virtual void ShowMessage(const std::string& text) = 0;
   // "Create New User Account" status (lblMagic1).
   virtual void SetAccountStatus(const std::string& text) = 0;
   // "Make Admin" status (lblMagic11).
@@ -33,15 +35,21 @@ extern const char* const kUnsupportedAccountNameMessage;
 // " / \ [ ] : ; | = , + * ? < > or a control character.
 bool IsValidAccountName(std::string_view name);
 
-// Why the account commands cannot take this name, or null when they can.
-const char* AccountNameRefusal(const std::string& name);
+// Why the account commands cannot take this name, or empty when they can.
+std::string AccountNameRefusal(const std::string& name);
+
+struct AccountCreation {
+  // False only when the account could not be created at all (refused name,
+  // the create command timed out, a command's output unreadable); the user
+  // has been told in a message box.
+  bool created = false;
+  // The console commands' files, as the last of them named them.
+  CommandFiles commandFiles;
+};
 
 // Runs the account commands for `name` (already trimmed), each tool by its
-// full path in the system folder. Returns false only when the account could
-// not be created at all (refused name, or the create command timed out); the
-// user has been told in a message box.
-bool CreateUserAccount(const std::string& name, bool giveAdmin, const LocalAccounts& accounts, AccountView& view,
-                       std::string& batchFilePath, std::string& resultFilePath,
-                       const CommandRunnerSettings& settings = {});
+// full path in the system folder.
+AccountCreation CreateUserAccount(const std::string& name, bool giveAdmin, const LocalAccounts& accounts,
+                                  AccountView& view, const CommandRunnerSettings& settings = {});
 
 }  // namespace ferrowin

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <cwchar>
+#include <utility>
 
 #include "platform/files.h"
 #include "platform/text.h"
@@ -67,17 +68,25 @@ std::string FromUtf16WithMark(std::string_view bytes) {
 
 // The command's standard output as the memo shows it: text up to the first
 // zero byte, converted from the console's page, with CR LF line breaks.
-std::string LoadOutput(const std::string& resultFilePath, UINT codePage) {
-  std::string bytes;
-  if (Win32Result read = ReadFileBytes(resultFilePath, bytes); !read) {
-    throw CommandOutputUnreadable("The output of the command could not be read from \"" + resultFilePath +
-                                  "\" (Windows error " + std::to_string(read.Error()) + ").");
-  }
+std::string OutputText(std::string bytes, UINT codePage) {
   // Read as 8-bit text, UTF-16 would end at its first character.
   if (StartsWith(bytes, "\xFF\xFE")) return JoinLines(SplitLines(FromUtf16WithMark(bytes)));
   if (size_t zero = bytes.find('\0'); zero != std::string::npos) bytes.resize(zero);
   return JoinLines(SplitLines(FromCodePage(bytes, codePage)));
 }
+
+CommandRun LoadOutput(const std::string& resultFilePath, UINT codePage, ConsoleView& view) {
+  std::string bytes;
+  if (Win32Result read = ReadFileBytes(resultFilePath, bytes); !read) {
+    return {.outcome = CommandRun::Outcome::OutputUnreadable,
+            .failure = "The output of the command could not be read from \"" + resultFilePath +
+                       "\" (Windows error " + std::to_string(read.Error()) + ")."};
+  }
+  view.SetOutputText(OutputText(std::move(bytes), codePage));
+  return {};
+}
+
+CommandRun NotFinished() { return {.outcome = CommandRun::Outcome::NotFinished, .failure = kCommandFailedMessage}; }
 
 }  // namespace
 
@@ -111,28 +120,25 @@ std::string GetTempDirectory() {
   }
 }
 
-bool RunConsoleCommand(const std::string& command, ConsoleView& view, std::string& batchFilePath,
-                       std::string& resultFilePath, const CommandRunnerSettings& settings) {
+CommandRun RunConsoleCommand(const std::string& command, ConsoleView& view, const CommandRunnerSettings& settings) {
   const UINT consolePage = ConsoleCodePage();
   const std::string folder = GetTempDirectory();
-  batchFilePath = folder + kBatchFileName;
-  resultFilePath = folder + kResultFileName;
+  const CommandFiles files{.batchFilePath = folder + kBatchFileName, .resultFilePath = folder + kResultFileName};
 
   const std::string batchText = BatchText(command, FolderForBatch(folder));
   view.SetOutputText(batchText);
   // A result left by an earlier run must not pass for this command's output.
-  (void)DeletePath(resultFilePath);
-  if (!WriteFileBytes(batchFilePath, ToCodePage(batchText, consolePage))) {
-    view.ShowMessage(kCommandFailedMessage);
-    return false;
+  (void)DeletePath(files.resultFilePath);
+  CommandRun run;
+  if (!WriteFileBytes(files.batchFilePath, ToCodePage(batchText, consolePage))) {
+    run = NotFinished();
+  } else if (StartBatch(files.batchFilePath, settings.owner); !WaitForBatchToFinish(files.batchFilePath, settings)) {
+    run = NotFinished();
+  } else {
+    run = LoadOutput(files.resultFilePath, consolePage, view);
   }
-  StartBatch(batchFilePath, view.Owner());
-  if (!WaitForBatchToFinish(batchFilePath, settings)) {
-    view.ShowMessage(kCommandFailedMessage);
-    return false;
-  }
-  view.SetOutputText(LoadOutput(resultFilePath, consolePage));
-  return true;
+  run.files = files;
+  return run;
 }
 
 }  // namespace ferrowin

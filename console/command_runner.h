@@ -6,7 +6,6 @@
 
 #include <windows.h>
 
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,21 +21,33 @@ class ConsoleView {
   // The output memo's display lines: a line wider than the memo counts as
   // the two or more lines it wraps into.
   virtual std::vector<std::string> OutputLines() const = 0;
-  virtual void ShowMessage(const std::string& text) = 0;
-  // The window that owns the started process.
-  virtual HWND Owner() const = 0;
 };
 
 struct CommandRunnerSettings {
   int pollLimit = 600;        // checks of the batch file, one per interval
   int pollIntervalMs = 100;
+  HWND owner = nullptr;       // the window that owns the started process
 };
 
-// The command ran, but its output could not be read back. It ends the
-// handler that ran the command; the window shows the message.
-class CommandOutputUnreadable : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
+// The two files of a run, in the temporary folder.
+struct CommandFiles {
+  std::string batchFilePath;
+  std::string resultFilePath;
+};
+
+// What a run came to.
+struct CommandRun {
+  enum class Outcome {
+    Finished,        // the batch is gone and the command's output is in the view
+    NotFinished,     // the batch could not be written, or was still there at the end of the wait
+    OutputUnreadable,  // the command ran, but its output could not be read back
+  };
+  Outcome outcome = Outcome::Finished;
+  // What the user is told when it did not finish.
+  std::string failure;
+  CommandFiles files;
+
+  bool Finished() const { return outcome == Outcome::Finished; }
 };
 
 // The code page in which the command interpreter reads a batch file and the
@@ -52,12 +63,11 @@ std::string Quoted(std::string_view text);
 // The system temporary folder, with its trailing backslash, whatever its length.
 std::string GetTempDirectory();
 
-// Runs one command line. True when the batch file was gone within the poll
-// limit (the command finished) and its output is in the view; false after a
-// time-out, or when the batch file could not be written, with the message box
-// "dos command failed?" shown. Sets the two paths on every run. Throws
-// CommandOutputUnreadable when the result file cannot be read.
-bool RunConsoleCommand(const std::string& command, ConsoleView& view, std::string& batchFilePath,
-                       std::string& resultFilePath, const CommandRunnerSettings& settings = {});
+// Runs one command line. It has finished when the batch file was gone within
+// the poll limit and its output could be read into the view. Otherwise the
+// failure says what to tell the user: "dos command failed?" after a time-out
+// or when the batch file could not be written, the result file's name when
+// it could not be read. Names the two files on every run.
+CommandRun RunConsoleCommand(const std::string& command, ConsoleView& view, const CommandRunnerSettings& settings = {});
 
 }  // namespace ferrowin

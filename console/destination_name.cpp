@@ -63,15 +63,15 @@ bool IsBuiltInAccount(const std::string& name, const LocalAccounts& accounts) {
 
 }  // namespace
 
-const char* DestinationNameRefusal(const std::string& name, bool typed, const LocalAccounts& accounts,
+std::string DestinationNameRefusal(const std::string& name, bool typed, const LocalAccounts& accounts,
                                    const std::string& usersFolder) {
-  if (const char* refusal = AccountNameRefusal(name)) return refusal;
+  if (std::string refusal = AccountNameRefusal(name); !refusal.empty()) return refusal;
   if (typed && Widen(name).size() > kLongestAccountName) return kNameTooLongMessage;
   if (name.back() == '.') return kTrailingFullStopMessage;
   if (IsDeviceName(name)) return kDeviceNameMessage;
   if (IsWindowsOwnProfileFolder(name, usersFolder)) return kReservedProfileMessage;
   if (IsBuiltInAccount(name, accounts)) return kBuiltInAccountMessage;
-  return nullptr;
+  return {};
 }
 
 std::string RecordedProfileFolderOf(const std::string& name, const LocalAccounts& accounts,

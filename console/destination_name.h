@@ -20,10 +20,10 @@ extern const char* const kDeviceNameMessage;
 // Windows cannot make an account whose name is longer (in UTF-16 units).
 inline constexpr size_t kLongestAccountName = 20;
 
-// Why `name` (trimmed) cannot be the destination, or null when it can.
+// Why `name` (trimmed) cannot be the destination, or empty when it can.
 // `typed`: typed by the user, not chosen from the list of existing profiles.
 // "Public" is not judged here: it is no account.
-const char* DestinationNameRefusal(const std::string& name, bool typed, const LocalAccounts& accounts,
+std::string DestinationNameRefusal(const std::string& name, bool typed, const LocalAccounts& accounts,
                                    const std::string& usersFolder = kUsersFolder);
 
 // The profile folder Windows recorded for the local account of this name, if

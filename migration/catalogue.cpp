@@ -230,9 +230,8 @@ class CatalogueRun {
       const PathFacts here = LookAt(store + file);
       holdsAny |= there.exists;
       if (there.exists != here.exists) sameSet = false;
-      bool same = false;
       if (there.exists && here.exists &&
-          !(there.IsFileOfAnyDate() && SameContent(store + file, target + file, same) && same)) {
+          !(there.IsFileOfAnyDate() && SameContent(store + file, target + file).Same())) {
         sameSet = false;
       }
     }

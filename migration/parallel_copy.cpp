@@ -20,8 +20,7 @@ namespace {
 // The destination's own file is kept. Only the same bytes make it an
 // earlier copy of this one: a size and a time alike are not enough.
 FileCopyJob::Outcome OutcomeBeside(const FileCopyJob& job, const PathFacts& existing) {
-  bool same = false;
-  if (existing.SameSizeAndTimeAs(job.entry) && SameContent(job.source, job.target, same) && same) {
+  if (existing.SameSizeAndTimeAs(job.entry) && SameContent(job.source, job.target).Same()) {
     return FileCopyJob::Outcome::AlreadyThere;
   }
   return FileCopyJob::Outcome::SameName;

@@ -347,9 +347,8 @@ void FolderTransfer::StayBehind(const WalkEntry& entry, const PathFacts& there, 
   if (IsDesktopIni(entry.name)) return;
   // The same file on both sides (a rerun finds what an earlier one copied)
   // is carried; only the bytes tell.
-  bool same = false;
   if (!entry.IsDirectory() && there.IsFileOfAnyDate() && there.SameSizeAndTimeAs(entry) &&
-      SameContent(entry.path, target, same) && same) {
+      SameContent(entry.path, target).Same()) {
     whatStayed_.Carried(TallyFile(entry));
     return;
   }

@@ -209,6 +209,7 @@ void Label::FitToText() {
 }
 
 void Label::SetFontColor(COLORREF color) {
+  if (color == fontColor_) return;  // nothing to paint again
   fontColor_ = color;
   InvalidateRect(Handle(), nullptr, TRUE);
 }

@@ -9,16 +9,15 @@
 
 namespace ferrowin {
 
-bool ReadWindowsMajorVersion(std::uint32_t& majorVersion) {
+std::optional<std::uint32_t> ReadWindowsMajorVersion() {
   OSVERSIONINFOA info{};
   static_assert(sizeof info == 148);
   info.dwOSVersionInfoSize = sizeof info;
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  if (!GetVersionExA(&info)) return false;
+  if (!GetVersionExA(&info)) return std::nullopt;
 #pragma GCC diagnostic pop
-  majorVersion = info.dwMajorVersion;
-  return true;
+  return info.dwMajorVersion;
 }
 
 bool ProbeAdminRights(std::string_view probePath) {
@@ -29,6 +28,22 @@ bool ProbeAdminRights(std::string_view probePath) {
     if (!probe) return false;
   }
   return DeleteFileW(path.c_str()) != 0;
+}
+
+EnvironmentProbe SystemEnvironment() {
+  return {.readWindowsVersion = ReadWindowsMajorVersion,
+          .probeAdminRights = [] { return ProbeAdminRights(JoinPath(kUsersFolder, "test.txt")); }};
+}
+
+EnvironmentFacts::Refusal EnvironmentFacts::Refused() const {
+  if (majorVersion != 6u) return Refusal::WrongWindows;
+  return isAdmin ? Refusal::None : Refusal::NotAdmin;
+}
+
+EnvironmentFacts CheckEnvironment(const EnvironmentProbe& probe) {
+  EnvironmentFacts facts{.majorVersion = probe.readWindowsVersion()};
+  if (facts.majorVersion) facts.isAdmin = probe.probeAdminRights();
+  return facts;
 }
 
 std::string WindowsVersionText() {

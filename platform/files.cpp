@@ -127,39 +127,39 @@ UniqueFileHandle OpenForReading(std::string_view path) {
                                       nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }
 
+struct FullRead {
+  Win32Result result;
+  DWORD got = 0;  // less than asked for only at the end of the file
+};
+
 // Reads until the buffer is full or the file ends.
-Win32Result ReadFull(HANDLE file, char* buffer, DWORD size, DWORD& got) {
-  got = 0;
-  while (got < size) {
+FullRead ReadFull(HANDLE file, char* buffer, DWORD size) {
+  FullRead full;
+  while (full.got < size) {
     DWORD read = 0;
-    if (!ReadFile(file, buffer + got, size - got, &read, nullptr)) return Win32Result::LastError();
+    if (!ReadFile(file, buffer + full.got, size - full.got, &read, nullptr)) return {Win32Result::LastError(), full.got};
     if (read == 0) break;
-    got += read;
+    full.got += read;
   }
-  return {};
+  return full;
 }
 
 }  // namespace
 
-Win32Result SameContent(std::string_view a, std::string_view b, bool& same) {
+ContentComparison SameContent(std::string_view a, std::string_view b) {
   UniqueFileHandle first = OpenForReading(a);
-  if (!first) return Win32Result::LastError();
+  if (!first) return {Win32Result::LastError()};
   UniqueFileHandle second = OpenForReading(b);
-  if (!second) return Win32Result::LastError();
+  if (!second) return {Win32Result::LastError()};
   constexpr DWORD kChunk = 256 * 1024;
   std::string left(kChunk, '\0'), right(kChunk, '\0');
   for (;;) {
-    DWORD gotLeft = 0, gotRight = 0;
-    if (Win32Result result = ReadFull(first.Get(), left.data(), kChunk, gotLeft); !result) return result;
-    if (Win32Result result = ReadFull(second.Get(), right.data(), kChunk, gotRight); !result) return result;
-    if (gotLeft != gotRight || left.compare(0, gotLeft, right, 0, gotRight) != 0) {
-      same = false;
-      return {};
-    }
-    if (gotLeft < kChunk) {
-      same = true;
-      return {};
-    }
+    const FullRead fromLeft = ReadFull(first.Get(), left.data(), kChunk);
+    if (!fromLeft.result) return {fromLeft.result};
+    const FullRead fromRight = ReadFull(second.Get(), right.data(), kChunk);
+    if (!fromRight.result) return {fromRight.result};
+    if (fromLeft.got != fromRight.got || left.compare(0, fromLeft.got, right, 0, fromRight.got) != 0) return {};
+    if (fromLeft.got < kChunk) return {.same = true};
   }
 }
 

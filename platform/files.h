@@ -136,8 +136,14 @@ Win32Result CopyReplacingFile(std::string_view from, std::string_view to);
 
 Win32Result DeletePath(std::string_view path);
 
-// Whether two files hold the same bytes; `same` is set only on success.
-Win32Result SameContent(std::string_view a, std::string_view b, bool& same);
+// Whether two files hold the same bytes: `same` counts only when both were read.
+struct ContentComparison {
+  Win32Result result;
+  bool same = false;
+  // Both read whole, and byte for byte alike.
+  bool Same() const { return result.Ok() && same; }
+};
+ContentComparison SameContent(std::string_view a, std::string_view b);
 
 // Whether two paths name one folder: the same file-system object when both
 // can be opened (whatever the letter case, short names, a trailing blank or

@@ -40,8 +40,10 @@ class AccountCommands : public test::WindowTest {
   }
 
   bool Create(const std::string& name, bool giveAdmin, CommandRunnerSettings settings = {}) {
-    return CreateUserAccount(name, giveAdmin, accounts, form->AsAccountView(), form->batchFilePath,
-                             form->resultFilePath, settings);
+    const AccountCreation creation = CreateUserAccount(name, giveAdmin, accounts, form->AsAccountView(), settings);
+    form->batchFilePath = creation.commandFiles.batchFilePath;
+    form->resultFilePath = creation.commandFiles.resultFilePath;
+    return creation.created;
   }
 
   // A batch left running by a time-out must be gone before the next run.

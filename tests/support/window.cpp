@@ -5,7 +5,7 @@
 namespace ferrowin::test {
 
 EnvironmentProbe PassingEnvironment() {
-  return {.readWindowsVersion = [](std::uint32_t& major) { major = 6; return true; },
+  return {.readWindowsVersion = [] { return std::optional<std::uint32_t>(6); },
           .probeAdminRights = [] { return true; }};
 }
 
