@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <utility>
 
 #include "app/Unit2.h"
@@ -558,6 +559,27 @@ TEST_F(Driver, ANewAccountIsCarriedInOneCommandLineRunWhereWindowsMakesItsProfil
   };
   EXPECT_EQ(RunFromCommandLine(ParseCommandLine({"/from:Alice", "/to:Bob"}), test::PassingEnvironment(), settings), 0);
   EXPECT_EQ(test::ReadWholeFile("c:\\users\\Bob\\Pictures\\cat.jpg"), "cat");
+}
+
+// An unexpected failure on the command line says by its exit code whether
+// anything had changed: refused (4) before, not all carried (2) after.
+TEST_F(Driver, AnUnexpectedErrorOnTheCommandLineSaysWhetherAnythingChanged) {
+  test::ConsoleTools tools;
+  WriteFile("c:\\users\\Alice\\Pictures\\cat.jpg", "cat");
+  const CommandLine line = ParseCommandLine({"/from:Alice", "/to:Bob"});
+  MigrationSettings settings;
+  settings.accounts.builtInAccountName = [](unsigned long) -> std::string { throw std::runtime_error("no answer"); };
+  EXPECT_EQ(RunFromCommandLine(line, test::PassingEnvironment(), settings), 4);
+  EXPECT_TRUE(tools.Records().empty());
+
+  settings = {};
+  settings.accounts.accountSid = [](const std::string&) { return std::string("S-1-5-21-77-77-77-1001"); };
+  settings.makeProfile = [](const std::string&, const std::string&) -> MadeProfile {
+    throw std::runtime_error("no answer");
+  };
+  EXPECT_EQ(RunFromCommandLine(line, test::PassingEnvironment(), settings), 2);
+  EXPECT_FALSE(tools.Records().empty());  // the account commands had run
+  EXPECT_EQ(test::ReadWholeFile("c:\\users\\Alice\\Pictures\\cat.jpg"), "cat");
 }
 
 }  // namespace
