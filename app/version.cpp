@@ -2,6 +2,7 @@
 // that reaches the window is the message that shows the notice.
 #include "app/version.h"
 
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -34,30 +35,28 @@ std::size_t HexMarkLength(std::string_view text) {
 }
 
 // One to eight hexadecimal digits, read as a 32-bit pattern.
-bool ParseHexDigits(std::string_view digits, std::uint32_t& pattern) {
-  if (digits.empty() || digits.size() > 8) return false;
+std::optional<std::uint32_t> ParseHexDigits(std::string_view digits) {
+  if (digits.empty() || digits.size() > 8) return std::nullopt;
   std::uint32_t value = 0;
   for (char c : digits) {
     int digit = DigitValue(c, true);
-    if (digit < 0) return false;
+    if (digit < 0) return std::nullopt;
     value = value * 16 + static_cast<std::uint32_t>(digit);
   }
-  pattern = value;
-  return true;
+  return value;
 }
 
 // Decimal digits whose value does not exceed `limit`.
-bool ParseDecimalDigits(std::string_view digits, std::uint32_t limit, std::uint32_t& magnitude) {
-  if (digits.empty()) return false;
+std::optional<std::uint32_t> ParseDecimalDigits(std::string_view digits, std::uint32_t limit) {
+  if (digits.empty()) return std::nullopt;
   std::uint64_t value = 0;
   for (char c : digits) {
     int digit = DigitValue(c, false);
-    if (digit < 0) return false;
+    if (digit < 0) return std::nullopt;
     value = value * 10 + static_cast<std::uint64_t>(digit);
-    if (value > limit) return false;
+    if (value > limit) return std::nullopt;
   }
-  magnitude = static_cast<std::uint32_t>(value);
-  return true;
+  return static_cast<std::uint32_t>(value);
 }
 
 }  // namespace
@@ -69,16 +68,13 @@ bool TryStrToInt(std::string_view text, std::int32_t& value) {
   bool negative = text[0] == '-';
   if (text[0] == '-' || text[0] == '+') text.remove_prefix(1);
 
-  std::uint32_t magnitude = 0;
-  if (std::size_t mark = HexMarkLength(text)) {
-    if (!ParseHexDigits(text.substr(mark), magnitude)) return false;
-  } else {
-    // The negative side of the range reaches one further: -2147483648.
-    std::uint32_t limit = negative ? 2147483648u : 2147483647u;
-    if (!ParseDecimalDigits(text, limit, magnitude)) return false;
-  }
+  const std::size_t mark = HexMarkLength(text);
+  // The negative side of the range reaches one further: -2147483648.
+  const std::optional<std::uint32_t> magnitude =
+      mark ? ParseHexDigits(text.substr(mark)) : ParseDecimalDigits(text, negative ? 2147483648u : 2147483647u);
+  if (!magnitude) return false;
   // Unsigned negation wraps, so "-$80000000" stays the pattern it names.
-  value = static_cast<std::int32_t>(negative ? 0u - magnitude : magnitude);
+  value = static_cast<std::int32_t>(negative ? 0u - *magnitude : *magnitude);
   return true;
 }
 

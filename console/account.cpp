@@ -164,10 +164,8 @@ bool RunAccountCommands(const std::string& name, bool giveAdmin, const LocalAcco
 
   if (!giveAdmin) return true;
   view.ShowAdminStatus();
-  if (!commands.Run(AdminCommand(name, accounts.administratorsGroupName()), "Error giving ADMIN, we will continue anyway") &&
-      commands.Stopped()) {
-    return false;
-  }
+  const std::string admin = AdminCommand(name, accounts.administratorsGroupName());
+  if (!commands.Run(admin, "Error giving ADMIN, we will continue anyway") && commands.Stopped()) return false;
   view.SetAdminStatus(NetStatus(commands.Console(), "User NOT given admin, maybe because they already had admin?"));
   return true;
 }

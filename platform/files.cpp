@@ -137,7 +137,10 @@ FullRead ReadFull(HANDLE file, char* buffer, DWORD size) {
   FullRead full;
   while (full.got < size) {
     DWORD read = 0;
-    if (!ReadFile(file, buffer + full.got, size - full.got, &read, nullptr)) return {Win32Result::LastError(), full.got};
+    if (!ReadFile(file, buffer + full.got, size - full.got, &read, nullptr)) {
+      full.result = Win32Result::LastError();
+      return full;
+    }
     if (read == 0) break;
     full.got += read;
   }

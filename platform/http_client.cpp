@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 #include "platform/socket.h"
 #include "platform/text.h"
@@ -206,28 +207,24 @@ bool SplitHeader(std::string_view line, std::string_view& name, std::string_view
 }
 
 // Digits only; a value beyond the body limit is kept as "too long" rather than overflowing.
-bool ParseContentLength(std::string_view text, std::uint64_t maxBodyLength, std::uint64_t& length) {
-  if (text.empty() || !std::all_of(text.begin(), text.end(), IsDigit)) return false;
+std::optional<std::uint64_t> ParseContentLength(std::string_view text, std::uint64_t maxBodyLength) {
+  if (text.empty() || !std::all_of(text.begin(), text.end(), IsDigit)) return std::nullopt;
   std::uint64_t value = 0;
   for (char c : text) {
     value = value * 10 + static_cast<std::uint64_t>(c - '0');
-    if (value > maxBodyLength) {
-      value = maxBodyLength + 1;
-      break;
-    }
+    if (value > maxBodyLength) return maxBodyLength + 1;
   }
-  length = value;
-  return true;
+  return value;
 }
 
 bool ApplyHeader(std::string_view name, std::string_view value, const HttpReplyLimits& limits,
                  BodyFraming& framing) {
   if (SameText(name, "Content-Length")) {
-    std::uint64_t length = 0;
-    if (!ParseContentLength(value, limits.maxBodyLength, length)) return false;
-    if (framing.hasLength && framing.length != length) return false;  // which one would be true?
+    const std::optional<std::uint64_t> length = ParseContentLength(value, limits.maxBodyLength);
+    if (!length) return false;
+    if (framing.hasLength && framing.length != *length) return false;  // which one would be true?
     framing.hasLength = true;
-    framing.length = length;
+    framing.length = *length;
     return true;
   }
   if (SameText(name, "Transfer-Encoding")) {
