@@ -16,7 +16,6 @@
 
 namespace ferrowin {
 
-inline constexpr const char* kMakerSite = "http://" FERROWIN_UPDATE_HOST;
 inline constexpr const char* kVersionFileUrl = "http://" FERROWIN_UPDATE_HOST "/programs/ferrowin/version.txt";
 inline constexpr const char* kNewVersionNotice =
     "There is a new version of this program at http://" FERROWIN_UPDATE_HOST " please upgrade!";

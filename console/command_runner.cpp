@@ -4,6 +4,7 @@
 
 #include <cwchar>
 
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/text.h"
 
@@ -81,8 +82,6 @@ std::string LoadOutput(const std::string& resultFilePath, UINT codePage) {
 
 }  // namespace
 
-std::string Quoted(std::string_view text) { return std::string("\"").append(text).append("\""); }
-
 UINT ConsoleCodePage() {
   wchar_t value[16] = {};
   DWORD size = sizeof value;
@@ -98,23 +97,10 @@ bool ConsoleCodePageHolds(const std::string& text) {
   return FromCodePage(ToCodePage(text, page), page) == text;
 }
 
-std::string GetTempDirectory() {
-  std::wstring path(MAX_PATH + 1, L'\0');
-  for (;;) {
-    DWORD length = GetTempPathW(static_cast<DWORD>(path.size()), path.data());
-    if (length == 0) return {};
-    if (length < path.size()) {
-      path.resize(length);
-      return Narrow(path);
-    }
-    path.resize(length + 1);  // longer than the buffer: try again with the size it asked for
-  }
-}
-
 bool RunConsoleCommand(const std::string& command, ConsoleView& view, std::string& batchFilePath,
                        std::string& resultFilePath, const CommandRunnerSettings& settings) {
   const UINT consolePage = ConsoleCodePage();
-  const std::string folder = GetTempDirectory();
+  const std::string folder = TemporaryFolder();
   batchFilePath = folder + kBatchFileName;
   resultFilePath = folder + kResultFileName;
 

@@ -46,12 +46,6 @@ UINT ConsoleCodePage();
 // False for a text with characters that page lacks (they would arrive as others).
 bool ConsoleCodePageHolds(const std::string& text);
 
-// The text in double quotes: one argument of a command line, blanks and all.
-std::string Quoted(std::string_view text);
-
-// The system temporary folder, with its trailing backslash, whatever its length.
-std::string GetTempDirectory();
-
 // Runs one command line. True when the batch file was gone within the poll
 // limit (the command finished) and its output is in the view; false after a
 // time-out, or when the batch file could not be written, with the message box

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/handles.h"
+
 namespace ferrowin {
 
 // GetVersionExA with the 148-byte ANSI record; false when the call fails.
@@ -23,5 +25,14 @@ std::string WindowsVersionText();
 // The computer's name as its owner knows it (its DNS host name, else its
 // NetBIOS name); empty when Windows gives neither.
 std::string ComputerName();
+
+// The system temporary folder, with its trailing backslash, whatever its
+// length; empty when Windows gives none.
+std::string TemporaryFolder();
+
+// A DLL from the system folder, never by a search that starts in the
+// program's folder, where a look-alike would run as administrator; empty,
+// with the last error set, when it does not load.
+UniqueModule LoadSystemLibrary(const std::string& name);
 
 }  // namespace ferrowin
