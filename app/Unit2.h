@@ -43,7 +43,7 @@ struct FormOptions {
   int copyWorkers = 0;
 };
 
-enum class CloseAction { caNone, caHide, caFree, caMinimize };
+enum class CloseAction { caNone, caHide };
 
 #define FERROWIN_COMPONENT(Type, name) Type name{*this, ids::name, #name}
 

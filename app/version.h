@@ -19,7 +19,6 @@ namespace ferrowin {
 // This build's version number: the caption, the update check and the log say it.
 inline constexpr std::int32_t kProgramVersion = 14;
 
-inline constexpr const char* kMakerSite = "http://" FERROWIN_UPDATE_HOST;
 inline constexpr const char* kVersionFileUrl = "http://" FERROWIN_UPDATE_HOST "/programs/ferrowin/version.txt";
 inline constexpr const char* kNewVersionNotice =
     "There is a new version of this program at http://" FERROWIN_UPDATE_HOST " please upgrade!";

@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <utility>
 
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/text.h"
 
@@ -90,8 +91,6 @@ CommandRun NotFinished() { return {.outcome = CommandRun::Outcome::NotFinished, 
 
 }  // namespace
 
-std::string Quoted(std::string_view text) { return std::string("\"").append(text).append("\""); }
-
 UINT ConsoleCodePage() {
   wchar_t value[16] = {};
   DWORD size = sizeof value;
@@ -107,22 +106,9 @@ bool ConsoleCodePageHolds(const std::string& text) {
   return FromCodePage(ToCodePage(text, page), page) == text;
 }
 
-std::string GetTempDirectory() {
-  std::wstring path(MAX_PATH + 1, L'\0');
-  for (;;) {
-    DWORD length = GetTempPathW(static_cast<DWORD>(path.size()), path.data());
-    if (length == 0) return {};
-    if (length < path.size()) {
-      path.resize(length);
-      return Narrow(path);
-    }
-    path.resize(length + 1);  // longer than the buffer: try again with the size it asked for
-  }
-}
-
 CommandRun RunConsoleCommand(const std::string& command, ConsoleView& view, const CommandRunnerSettings& settings) {
   const UINT consolePage = ConsoleCodePage();
-  const std::string folder = GetTempDirectory();
+  const std::string folder = TemporaryFolder();
   const CommandFiles files{.batchFilePath = folder + kBatchFileName, .resultFilePath = folder + kResultFileName};
 
   const std::string batchText = BatchText(command, FolderForBatch(folder));

@@ -57,12 +57,6 @@ UINT ConsoleCodePage();
 // False for a text with characters that page lacks (they would arrive as others).
 bool ConsoleCodePageHolds(const std::string& text);
 
-// The text in double quotes: one argument of a command line, blanks and all.
-std::string Quoted(std::string_view text);
-
-// The system temporary folder, with its trailing backslash, whatever its length.
-std::string GetTempDirectory();
-
 // Runs one command line. It has finished when the batch file was gone within
 // the poll limit and its output could be read into the view. Otherwise the
 // failure says what to tell the user: "dos command failed?" after a time-out

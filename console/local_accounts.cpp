@@ -6,7 +6,6 @@
 #include <ntsecapi.h>
 
 #include <iterator>
-#include <memory>
 #include <vector>
 
 #include "platform/files.h"
@@ -16,21 +15,6 @@
 namespace ferrowin {
 
 namespace {
-
-struct LsaPolicyTraits {
-  using Handle = LSA_HANDLE;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { ::LsaClose(h); }
-};
-using UniqueLsaPolicy = UniqueHandle<LsaPolicyTraits>;
-
-struct LsaMemoryFree {
-  void operator()(void* memory) const { ::LsaFreeMemory(memory); }
-};
-struct NetBufferFree {
-  void operator()(void* buffer) const { ::NetApiBufferFree(buffer); }
-};
-using UniqueNetBuffer = std::unique_ptr<BYTE, NetBufferFree>;
 
 // The account's name without its domain; empty when the SID does not resolve.
 std::string AccountNameOf(PSID sid) {
@@ -55,7 +39,7 @@ std::vector<BYTE> AccountDomainSidWith(unsigned long relativeId) {
   UniqueLsaPolicy policy(opened);
   void* queried = nullptr;
   if (LsaQueryInformationPolicy(policy.Get(), PolicyAccountDomainInformation, &queried) != 0) return {};
-  std::unique_ptr<void, LsaMemoryFree> information(queried);
+  const UniqueLsaMemory information(queried);
 
   PSID domain = static_cast<POLICY_ACCOUNT_DOMAIN_INFO*>(queried)->DomainSid;
   if (!domain || !IsValidSid(domain)) return {};
@@ -79,7 +63,7 @@ std::string BuiltInAccountName(unsigned long relativeId) {
 bool LocalAccountExists(const std::string& name) {
   LPBYTE raw = nullptr;
   NET_API_STATUS status = NetUserGetInfo(nullptr, Widen(name).c_str(), 0, &raw);
-  UniqueNetBuffer info(raw);
+  const UniqueNetBuffer info(raw);
   return status == NERR_Success;
 }
 
@@ -95,9 +79,9 @@ bool SetPasswordNeverExpires(const std::string& name) {
   const std::wstring wideName = Widen(name);
   LPBYTE raw = nullptr;
   NET_API_STATUS status = NetUserGetInfo(nullptr, wideName.c_str(), 1, &raw);
-  UniqueNetBuffer info(raw);
+  const UniqueNetBuffer info(raw);
   if (status != NERR_Success || !info) return false;
-  USER_INFO_1008 flags{reinterpret_cast<const USER_INFO_1*>(info.get())->usri1_flags | UF_DONT_EXPIRE_PASSWD};
+  USER_INFO_1008 flags{reinterpret_cast<const USER_INFO_1*>(info.Get())->usri1_flags | UF_DONT_EXPIRE_PASSWD};
   return NetUserSetInfo(nullptr, wideName.c_str(), 1008, reinterpret_cast<LPBYTE>(&flags), nullptr) == NERR_Success;
 }
 
@@ -121,13 +105,6 @@ std::string AccountSid(const std::string& name) {
   const UniqueLocalMemory owned(text);
   return Narrow(text);
 }
-
-struct RegistryKeyTraits {
-  using Handle = HKEY;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { ::RegCloseKey(h); }
-};
-using UniqueRegistryKey = UniqueHandle<RegistryKeyTraits>;
 
 UniqueRegistryKey OpenProfileList(const std::wstring& subKey = {}) {
   std::wstring path = kProfileListKey;

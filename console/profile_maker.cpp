@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <iterator>
 
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/text.h"
@@ -14,21 +15,8 @@ namespace {
 
 using CreateProfileFunction = HRESULT(WINAPI*)(LPCWSTR sid, LPCWSTR name, LPWSTR folder, DWORD folderLength);
 
-// Never by a search that starts in the program's folder, where a look-alike
-// would run as administrator. Windows 7 without its loader update refuses the
-// flag; the full path with the altered search keeps its dependencies in the
-// system folder too.
-UniqueModule LoadUserEnvironmentLibrary() {
-  if (HMODULE module = LoadLibraryExW(L"userenv.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
-    return UniqueModule(module);
-  }
-  if (GetLastError() != ERROR_INVALID_PARAMETER) return {};
-  const std::wstring path = Widen(JoinPath(SystemFolder(), "userenv.dll"));
-  return UniqueModule(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
-}
-
 MadeProfile MakeWithCreateProfile(const std::string& sid, const std::string& name) {
-  const UniqueModule library = LoadUserEnvironmentLibrary();
+  const UniqueModule library = LoadSystemLibrary("userenv.dll");
   if (!library) {
     return {.outcome = MadeProfile::Outcome::Failed, .result = HRESULT_FROM_WIN32(Win32Result::LastError().Error())};
   }

@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "migration/carried_folders.h"
 #include "migration/catalogue.h"
 #include "migration/firefox_profiles.h"
 #include "migration/lz4_block.h"
@@ -28,18 +29,6 @@ constexpr int kMaxJsonDepth = 200;
 constexpr int kMaxPageNumber = 1000;
 
 constexpr const char* kPagesFolder = "Desktop\\Browser bookmarks";
-
-struct Browser {
-  const char* name;
-  const char* userData;  // relative to the profile
-};
-
-constexpr Browser kBrowsers[] = {
-    {"Chrome", "AppData\\Local\\Google\\Chrome\\User Data"},
-    {"Edge", "AppData\\Local\\Microsoft\\Edge\\User Data"},
-    {"Brave", "AppData\\Local\\BraveSoftware\\Brave-Browser\\User Data"},
-    {"Vivaldi", "AppData\\Local\\Vivaldi\\User Data"},
-};
 
 struct Root {
   const char* key;
@@ -313,10 +302,6 @@ std::optional<std::string> ReadBrowserFile(const std::string& path, const PathFa
   return text;
 }
 
-Tally TallyOf(const std::string& name, const PathFacts& facts) {
-  return TallyFile(DirEntry{.name = name, .attributes = facts.attributes, .size = facts.size});
-}
-
 // The profile folders in a browser's folder of profiles (Chromium's User
 // Data, Firefox's Profiles), in the search's order. A link is never taken for
 // a profile.
@@ -396,7 +381,7 @@ class FirefoxReader {
     if (const std::optional<std::string> bytes = ReadBrowserFile(path, facts, kMaxMozLz4FileBytes)) {
       if (const std::optional<std::string> json = DecodeMozLz4(*bytes)) page = FirefoxBookmarksPage(*json);
     }
-    read_.pages.push_back({.profile = profile.name, .page = std::move(page), .backup = TallyOf(newest->name, facts)});
+    read_.pages.push_back({.profile = profile.name, .page = std::move(page), .backup = TallyFile(newest->name, facts)});
   }
 
   const std::string source_;
@@ -409,7 +394,7 @@ class PageSaver {
             LeftBehind& whatStayed)
       : source_(AsFolder(sourceProfile)), destination_(destinationProfile), view_(view), whatStayed_(whatStayed) {}
 
-  void SaveChromium(const Browser& browser) {
+  void SaveChromium(const ChromiumBrowser& browser) {
     const std::string userData = source_ + browser.userData;
     const std::vector<std::string> folders = ProfileFolders(userData);
     std::vector<std::string> withBookmarks;
@@ -461,7 +446,7 @@ class PageSaver {
   }
 
   // The names people gave the profiles; none when Local State is missing or unusable.
-  std::map<std::string, std::string> ReadNames(const Browser& browser, const std::string& userData) {
+  std::map<std::string, std::string> ReadNames(const ChromiumBrowser& browser, const std::string& userData) {
     const std::string path = JoinPath(userData, "Local State");
     const PathFacts facts = LookAt(path);
     if (!facts.exists) return {};
@@ -470,17 +455,17 @@ class PageSaver {
     if (text) names = ProfileNames(*text);
     if (names) return *names;
     view_.AddLogLine(std::string("ERROR: Could not read the bookmarks of ") + browser.name + " (Local State)");
-    whatStayed_.Failed(TallyOf("Local State", facts));
+    whatStayed_.Failed(TallyFile("Local State", facts));
     return {};
   }
 
-  void SaveChromiumProfile(const Browser& browser, const std::string& profileFolder, const std::string& profile) {
+  void SaveChromiumProfile(const ChromiumBrowser& browser, const std::string& profileFolder, const std::string& profile) {
     const std::string path = JoinPath(profileFolder, "Bookmarks");
     const PathFacts facts = LookAt(path);
     std::optional<std::string> page;
     const std::optional<std::string> text = ReadBrowserFile(path, facts, kMaxJsonBytes);
     if (text) page = BookmarksPage(*text);
-    SaveProfile(browser.name, profile, page, TallyOf("Bookmarks", facts));
+    SaveProfile(browser.name, profile, page, TallyFile("Bookmarks", facts));
   }
 
   // One profile's page; nullopt when its bookmarks could not be read.
@@ -614,7 +599,7 @@ FirefoxPages ReadFirefoxPages(const std::string& sourceProfile) { return Firefox
 void SaveBookmarkPages(const std::string& sourceProfile, const std::string& destinationProfile, TransferView& view,
                        LeftBehind& whatStayed, const FirefoxPages& firefox) {
   PageSaver saver(sourceProfile, destinationProfile, view, whatStayed);
-  for (const Browser& browser : kBrowsers) saver.SaveChromium(browser);
+  for (const ChromiumBrowser& browser : kChromiumBrowsers) saver.SaveChromium(browser);
   saver.SaveFirefox(firefox);
   saver.AdviseOnPasswords();
 }

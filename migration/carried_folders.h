@@ -5,6 +5,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 
 namespace ferrowin {
 
@@ -65,5 +66,26 @@ inline constexpr const char* kStickyNotesPackage =
 inline constexpr const char* kStickyNotesStore =
     "AppData\\Local\\Packages\\Microsoft.MicrosoftStickyNotes_8wekyb3d8bbwe\\LocalState";
 inline constexpr const char* kStickyNotesFiles[] = {"plum.sqlite", "plum.sqlite-wal", "plum.sqlite-shm"};
+
+// The Chromium browsers, whose profiles' bookmarks become pages in this
+// order. Of those with a status the catalogue also copies the Default
+// profile's own files, making its folders from `firstFolderMade` down.
+struct ChromiumBrowser {
+  const char* name;  // as its pages are named
+  const char* userData;
+  const char* copyStatus;  // nullptr: its own files are not copied
+  const char* firstFolderMade;
+
+  std::string DefaultProfile() const { return std::string(userData) + "\\Default"; }
+};
+
+inline constexpr ChromiumBrowser kChromiumBrowsers[] = {
+    {"Chrome", "AppData\\Local\\Google\\Chrome\\User Data", "recovering chrome bookmarks and history... ",
+     "AppData\\Local\\Google"},
+    {"Edge", "AppData\\Local\\Microsoft\\Edge\\User Data", "recovering edge bookmarks and history... ",
+     "AppData\\Local\\Microsoft"},
+    {"Brave", "AppData\\Local\\BraveSoftware\\Brave-Browser\\User Data", nullptr, nullptr},
+    {"Vivaldi", "AppData\\Local\\Vivaldi\\User Data", nullptr, nullptr},
+};
 
 }  // namespace ferrowin

@@ -12,21 +12,6 @@ namespace ferrowin {
 
 namespace {
 
-struct Browser {
-  const char* status;
-  const char* folders[4];  // made one after the other at the destination
-};
-
-const Browser kChrome = {
-    "recovering chrome bookmarks and history... ",
-    {"AppData\\Local\\Google", "AppData\\Local\\Google\\Chrome", "AppData\\Local\\Google\\Chrome\\User Data",
-     "AppData\\Local\\Google\\Chrome\\User Data\\Default"}};
-
-const Browser kEdge = {
-    "recovering edge bookmarks and history... ",
-    {"AppData\\Local\\Microsoft", "AppData\\Local\\Microsoft\\Edge", "AppData\\Local\\Microsoft\\Edge\\User Data",
-     "AppData\\Local\\Microsoft\\Edge\\User Data\\Default"}};
-
 constexpr const char* kFirefoxFolder = "AppData\\Roaming\\Mozilla\\Firefox";
 constexpr const char* kFirefoxProfiles = "AppData\\Roaming\\Mozilla\\Firefox\\Profiles";
 constexpr const char* kFirefoxOnTheDesktop = "Desktop\\FirefoxBookmarks";
@@ -46,9 +31,10 @@ bool IsCatalogueFolder(const std::string& name) {
   return false;
 }
 
-// Every missing level of a folder below the profile, one after the other.
-void MakeAllLevels(const std::string& profile, std::string_view relative) {
-  for (size_t end = relative.find('\\');; end = relative.find('\\', end + 1)) {
+// Every missing level of a folder below the profile, one after the other;
+// the levels before `from` (a length of `relative`) are taken as there.
+void MakeAllLevels(const std::string& profile, std::string_view relative, size_t from = 0) {
+  for (size_t end = relative.find('\\', from);; end = relative.find('\\', end + 1)) {
     const std::string folder = JoinPath(profile, relative.substr(0, end));
     if (!PathIsDirectory(folder)) (void)MakeDirectory(folder);
     if (end == std::string_view::npos) return;
@@ -76,8 +62,9 @@ class CatalogueRun {
     // Before its backups go: from drive C they are moved out of the old profile.
     const FirefoxPages firefoxPages = ReadFirefoxPages(source_);
     CarryFirefoxBookmarks();
-    CopyBrowserFiles(kChrome);
-    CopyBrowserFiles(kEdge);
+    for (const ChromiumBrowser& browser : kChromiumBrowsers) {
+      if (browser.copyStatus) CopyBrowserFiles(browser);
+    }
     for (const CarriedFolder& folder : kLaterCarriedFolders) {
       if (CarryFolder(folder)) carried_.conditionalFolders.push_back(folder.path);
     }
@@ -87,7 +74,6 @@ class CatalogueRun {
       AccountOutsideCatalogue();
     }
     for (const std::string& note : transfer_.Causes().Notes(options_.findHolders)) transfer_.WhatStayed().Advise(note);
-    carried_.sourceGone = transfer_.SourceGone();
     carried_.whatStayed = std::move(transfer_.WhatStayed());
     return std::move(carried_);
   }
@@ -100,18 +86,20 @@ class CatalogueRun {
     for (std::span<const CarriedFolder> table : kCarriedFolderTables) {
       for (const CarriedFolder& folder : table) NoteIfThere(folder.path);
     }
-    for (const char* folder : {kFirefoxFolder, kChrome.folders[3], kEdge.folders[3], kStickyNotesStore}) {
-      NoteIfThere(folder);
+    for (const ChromiumBrowser& browser : kChromiumBrowsers) {
+      if (browser.copyStatus) NoteIfThere(browser.DefaultProfile());
     }
+    NoteIfThere(kFirefoxFolder);
+    NoteIfThere(kStickyNotesStore);
   }
-  void NoteIfThere(const char* relative) {
-    if (PathIsDirectory(JoinPath(source_, relative))) there_.insert(relative);
+  void NoteIfThere(std::string_view relative) {
+    if (PathIsDirectory(JoinPath(source_, relative))) there_.emplace(relative);
   }
-  bool WasThere(const char* relative) const { return there_.count(relative) != 0; }
+  bool WasThere(std::string_view relative) const { return there_.count(relative) != 0; }
 
   // False, and the folder named when it was there at the start, when the
   // source can no longer be read there; true when it can go on.
-  bool StillThere(const char* relative) {
+  bool StillThere(std::string_view relative) {
     if (!WasThere(relative)) return !transfer_.SourceGone();
     const std::string folder = JoinPath(source_, relative);
     if (!transfer_.SourceGone() && PathIsDirectory(folder)) return true;
@@ -137,19 +125,9 @@ class CatalogueRun {
     return link.has_value();
   }
 
-  bool Applies(const CarriedFolder& folder) const {
-    const std::string path = JoinPath(source_, folder.path);
-    switch (folder.when) {
-      case CarriedFolder::When::Always: return true;
-      case CarriedFolder::When::FileInside: return PathIsFile(JoinPath(path, folder.evidence));
-      case CarriedFolder::When::FolderExists: return PathIsDirectory(path);
-    }
-    return false;
-  }
-
   // False when the folder's condition did not hold and nothing was carried.
   bool CarryFolder(const CarriedFolder& folder) {
-    if (!StillThere(folder.path) || !Applies(folder) || LinkInTheWay(folder.path)) return false;
+    if (!StillThere(folder.path) || !CarriedFolderApplies(source_, folder) || LinkInTheWay(folder.path)) return false;
     const std::string target = JoinPath(destination_, folder.path);
     if (folder.made == CarriedFolder::Made::OneLevel && !PathIsDirectory(target)) (void)MakeDirectory(target);
     if (folder.made == CarriedFolder::Made::AllLevels) MakeAllLevels(destination_, folder.path);
@@ -171,12 +149,12 @@ class CatalogueRun {
   // Bookmarks and history are copied, whatever the drive, replacing the new
   // profile's own: a browser started once in the new profile would otherwise
   // keep its empty ones.
-  void CopyBrowserFiles(const Browser& browser) {
-    const char* profile = browser.folders[3];
+  void CopyBrowserFiles(const ChromiumBrowser& browser) {
+    const std::string profile = browser.DefaultProfile();
     if (!StillThere(profile) || !PathIsDirectory(JoinPath(source_, profile))) return;
-    view_.SetStatus(browser.status);
+    view_.SetStatus(browser.copyStatus);
     if (LinkInTheWay(profile)) return;
-    for (const char* folder : browser.folders) (void)MakeDirectory(JoinPath(destination_, folder));
+    MakeAllLevels(destination_, profile, std::string_view(browser.firstFolderMade).size());
     const std::string target = JoinPath(destination_, profile);
     RemoveUnfinishedCopies(AsFolder(target));
     for (const char* file : {"Bookmarks", "History"}) {
@@ -249,7 +227,7 @@ class CatalogueRun {
   TransferView& view_;
   const CatalogueOptions& options_;
   FolderTransfer transfer_;
-  std::set<std::string> there_;
+  std::set<std::string, std::less<>> there_;
   CarriedProfile carried_;
 };
 
@@ -270,6 +248,16 @@ void ForEachOutsideCatalogue(const std::string& profile,
     const Tally tally = entry.IsDirectory() ? TallyFolder(entry.path) : TallyFile(entry);
     if (tally.plainFiles > 0) found(entry.name, tally);
   }
+}
+
+bool CarriedFolderApplies(const std::string& profile, const CarriedFolder& folder) {
+  const std::string path = JoinPath(profile, folder.path);
+  switch (folder.when) {
+    case CarriedFolder::When::Always: return true;
+    case CarriedFolder::When::FileInside: return PathIsFile(JoinPath(path, folder.evidence));
+    case CarriedFolder::When::FolderExists: return PathIsDirectory(path);
+  }
+  return false;
 }
 
 std::string FindFirefoxBookmarkBackups(const std::string& source) {

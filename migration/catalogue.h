@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "migration/carried_folders.h"
 #include "migration/transfer.h"
 
 namespace ferrowin {
@@ -24,8 +25,6 @@ struct CarriedProfile {
   // profile had them, relative to the new profile, in order
   // ("AppData\\Roaming\\Thunderbird"): a move resets their permissions.
   std::vector<std::string> conditionalFolders;
-  // The old profile could no longer be reached part-way.
-  bool sourceGone = false;
 };
 
 struct CatalogueOptions {
@@ -51,6 +50,9 @@ std::vector<std::string> FoldersToCount(const std::string& profile);
 // a time with what it holds, as the notes name it.
 void ForEachOutsideCatalogue(const std::string& profile,
                              const std::function<void(const std::string& name, const Tally& tally)>& found);
+
+// Whether a folder row's condition holds in a profile folder.
+bool CarriedFolderApplies(const std::string& profile, const CarriedFolder& folder);
 
 // The bookmark backups of the source's Firefox profile: those of the last
 // profile folder the search returns, or empty when there is none.

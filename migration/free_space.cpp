@@ -48,22 +48,12 @@ class HeldNames {
   std::vector<Held> held_;
 };
 
-bool Applies(const std::string& source, const CarriedFolder& folder) {
-  const std::string path = JoinPath(source, folder.path);
-  switch (folder.when) {
-    case CarriedFolder::When::Always: return true;
-    case CarriedFolder::When::FileInside: return PathIsFile(JoinPath(path, folder.evidence));
-    case CarriedFolder::When::FolderExists: return PathIsDirectory(path);
-  }
-  return false;
-}
-
 // The catalogue's folders that a migration of `source` would go through.
 std::vector<std::string> CarriedFoldersOf(const std::string& source) {
   std::vector<std::string> folders;
   for (std::span<const CarriedFolder> table : kCarriedFolderTables) {
     for (const CarriedFolder& folder : table) {
-      if (Applies(source, folder)) folders.push_back(folder.path);
+      if (CarriedFolderApplies(source, folder)) folders.push_back(folder.path);
     }
   }
   if (LookAt(JoinPath(JoinPath(source, kStickyNotesStore), kStickyNotesFiles[0])).IsFileOfAnyDate()) {

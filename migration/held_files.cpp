@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/text.h"
@@ -24,8 +25,7 @@ std::string Joined(const std::vector<std::string>& items) {
 // The Restart Manager's functions, from the system folder only: a DLL of
 // that name beside the program or in the working folder is never loaded.
 struct RestartManager {
-  RestartManager() : module(LoadLibraryExW(Widen(JoinPath(SystemFolder(), "rstrtmgr.dll")).c_str(), nullptr,
-                                           LOAD_WITH_ALTERED_SEARCH_PATH)) {
+  RestartManager() : module(LoadSystemLibrary("rstrtmgr.dll")) {
     if (!module) return;
     start = Function<decltype(&RmStartSession)>("RmStartSession");
     end = Function<decltype(&RmEndSession)>("RmEndSession");

@@ -35,6 +35,10 @@ void Tally::Add(const Tally& other) {
 
 bool IsOnlineOnly(DWORD attributes) { return (attributes & (kRecallOnOpen | kRecallOnDataAccess)) != 0; }
 
+Tally TallyFile(const std::string& name, const PathFacts& facts) {
+  return TallyFile(DirEntry{.name = name, .attributes = facts.attributes, .size = facts.size});
+}
+
 Tally TallyFile(const DirEntry& file) {
   Tally tally{.files = 1, .bytes = file.size};
   if (!(file.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))) tally.plainFiles = 1;

@@ -30,6 +30,7 @@ struct Tally {
 bool IsOnlineOnly(DWORD attributes);
 
 Tally TallyFile(const DirEntry& file);
+Tally TallyFile(const std::string& name, const PathFacts& facts);
 // Walks a folder without following links.
 Tally TallyFolder(const std::string& folder);
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/text.h"
 
@@ -30,13 +31,6 @@ std::string EnvironmentText(const wchar_t* name) {
   if (value.empty()) return {};
   value.resize(GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size())));
   return Narrow(value);
-}
-
-std::string TemporaryFolder() {
-  wchar_t path[MAX_PATH + 2] = {};
-  DWORD length = GetTempPathW(MAX_PATH + 2, path);
-  if (length == 0 || length > MAX_PATH + 1) return {};
-  return Narrow(std::wstring_view(path, length));
 }
 
 // Makes a folder and every missing level above it. Levels that cannot be made

@@ -8,7 +8,7 @@
 namespace ferrowin {
 
 std::string PermissionResetParameters(const std::string& folder) {
-  return "\"" + folder + "\"" + "  /reset /t /c /l /q";
+  return Quoted(folder) + "  /reset /t /c /l /q";
 }
 
 void ResetPermissions(const std::string& folder, PermissionView& view) {

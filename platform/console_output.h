@@ -16,9 +16,6 @@ class ConsoleOutput {
  public:
   ConsoleOutput();
 
-  // False when the text would go nowhere.
-  bool Available() const { return target_ != Target::None; }
-
   // Each line ends in CR LF: UTF-8 bytes to a pipe or a file, UTF-16 to a
   // console, so every name shows as it is.
   void WriteLines(const std::vector<std::string>& lines);

@@ -74,4 +74,28 @@ std::string ComputerName() {
   return {};
 }
 
+// Windows 7 without its loader update refuses the flag; the full path with
+// the altered search keeps the DLL's dependencies in the system folder too.
+UniqueModule LoadSystemLibrary(const std::string& name) {
+  if (HMODULE module = LoadLibraryExW(Widen(name).c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+    return UniqueModule(module);
+  }
+  if (GetLastError() != ERROR_INVALID_PARAMETER) return {};
+  const std::wstring path = Widen(JoinPath(SystemFolder(), name));
+  return UniqueModule(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+}
+
+std::string TemporaryFolder() {
+  std::wstring path(MAX_PATH + 1, L'\0');
+  for (;;) {
+    DWORD length = GetTempPathW(static_cast<DWORD>(path.size()), path.data());
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      return Narrow(path);
+    }
+    path.resize(length + 1);  // longer than the buffer: try again with the size it asked for
+  }
+}
+
 }  // namespace ferrowin

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/handles.h"
+
 namespace ferrowin {
 
 // GetVersionExA with the 148-byte ANSI record; empty when the call fails.
@@ -49,5 +51,14 @@ struct EnvironmentFacts {
 
 // Asks for the version, then, when Windows gave it, probes the rights.
 EnvironmentFacts CheckEnvironment(const EnvironmentProbe& probe);
+
+// The system temporary folder, with its trailing backslash, whatever its
+// length; empty when Windows gives none.
+std::string TemporaryFolder();
+
+// A DLL from the system folder, never by a search that starts in the
+// program's folder, where a look-alike would run as administrator; empty,
+// with the last error set, when it does not load.
+UniqueModule LoadSystemLibrary(const std::string& name);
 
 }  // namespace ferrowin

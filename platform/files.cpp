@@ -114,10 +114,6 @@ Win32Result MoveEntry(std::string_view from, std::string_view to) {
   return Win32Result::Of(MoveFileExW(Win32Path(from).c_str(), Win32Path(to).c_str(), 0));
 }
 
-Win32Result CopyReplacingFile(std::string_view from, std::string_view to) {
-  return Win32Result::Of(CopyFileW(Win32Path(from).c_str(), Win32Path(to).c_str(), FALSE));
-}
-
 Win32Result DeletePath(std::string_view path) { return Win32Result::Of(DeleteFileW(Win32Path(path).c_str())); }
 
 namespace {

@@ -131,9 +131,6 @@ Win32Result MakeDirectory(std::string_view path);
 // One rename; on one volume it carries a whole directory tree at once.
 Win32Result MoveEntry(std::string_view from, std::string_view to);
 
-// Copies a file, replacing the target.
-Win32Result CopyReplacingFile(std::string_view from, std::string_view to);
-
 Win32Result DeletePath(std::string_view path);
 
 // Whether two files hold the same bytes: `same` counts only when both were read.

@@ -125,8 +125,6 @@ std::string Form::Caption() const {
 
 void Form::SetCaption(std::string_view caption) { SetWindowTextW(hwnd_, Widen(caption).c_str()); }
 
-void Form::PaintChanges() { RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
-
 void Form::Repaint() { RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW); }
 
 }  // namespace ferrowin

@@ -36,8 +36,6 @@ class Form : public EventSource, public ComponentOwner, public HandlerBarrier {
 
   // Paints the whole window and its controls at once.
   void Repaint();
-  // Paints at once whatever of the window has changed since it was last painted.
-  void PaintChanges();
 
   // Binds a control's click, whichever notification its kind calls a click
   // (Control::IsClick).

@@ -4,6 +4,10 @@
 #pragma once
 
 #include <windows.h>
+// After windows.h, which they need.
+#include <lmcons.h>
+#include <lmapibuf.h>
+#include <ntsecapi.h>
 
 #include <utility>
 
@@ -112,6 +116,34 @@ struct ModuleTraits {
   static void Close(Handle h) { ::FreeLibrary(h); }
 };
 
+// RegOpenKeyEx: NULL when invalid, closed with RegCloseKey.
+struct RegistryKeyTraits {
+  using Handle = HKEY;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::RegCloseKey(h); }
+};
+
+// LsaOpenPolicy: NULL when invalid, closed with LsaClose.
+struct LsaPolicyTraits {
+  using Handle = LSA_HANDLE;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::LsaClose(h); }
+};
+
+// What an LSA query allocates for its caller, freed with LsaFreeMemory.
+struct LsaMemoryTraits {
+  using Handle = void*;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::LsaFreeMemory(h); }
+};
+
+// What a NetXxx call allocates for its caller, freed with NetApiBufferFree.
+struct NetBufferTraits {
+  using Handle = BYTE*;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::NetApiBufferFree(h); }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;
 using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
@@ -120,6 +152,11 @@ using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
 using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
 using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
+using UniqueRegistryKey = UniqueHandle<RegistryKeyTraits>;
+using UniqueLsaPolicy = UniqueHandle<LsaPolicyTraits>;
+using UniqueLsaMemory = UniqueHandle<LsaMemoryTraits>;
+using UniqueNetBuffer = UniqueHandle<NetBufferTraits>;
+// Winsock's handle types are in socket.h: winsock2.h must come before windows.h.
 
 // CreateProcess's two handles, the process's and its first thread's, closed
 // together.

@@ -6,7 +6,6 @@
 #include <ws2tcpip.h>
 
 #include <algorithm>
-#include <memory>
 #include <optional>
 
 #include "platform/socket.h"
@@ -50,11 +49,6 @@ bool WinsockReady() {
   return ready;
 }
 
-struct AddressInfoDeleter {
-  void operator()(addrinfo* info) const { freeaddrinfo(info); }
-};
-using UniqueAddressInfo = std::unique_ptr<addrinfo, AddressInfoDeleter>;
-
 // A plain blocking connect, without a time-out of our own, to the first of
 // the host's addresses that accepts.
 UniqueSocket Connect(const std::string& host, int port) {
@@ -64,7 +58,7 @@ UniqueSocket Connect(const std::string& host, int port) {
   hints.ai_protocol = IPPROTO_TCP;
   addrinfo* found = nullptr;
   if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) return {};
-  UniqueAddressInfo addresses(found);
+  const UniqueAddressInfo addresses(found);
   for (const addrinfo* address = found; address; address = address->ai_next) {
     UniqueSocket connection(socket(address->ai_family, address->ai_socktype, address->ai_protocol));
     if (!connection) continue;

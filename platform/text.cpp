@@ -120,6 +120,8 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
 }
 
+std::string Quoted(std::string_view text) { return std::string("\"").append(text).append("\""); }
+
 std::wstring Widen(std::string_view utf8) {
   return Widen(utf8, CP_UTF8);
 }

@@ -53,6 +53,9 @@ bool IsDeviceName(std::string_view name);
 bool Contains(std::string_view text, std::string_view part);
 bool StartsWith(std::string_view text, std::string_view prefix);
 
+// The text in double quotes: one argument of a command line, blanks and all.
+std::string Quoted(std::string_view text);
+
 std::wstring Widen(std::string_view utf8);
 std::string Narrow(std::wstring_view utf16);
 std::wstring Widen(std::string_view bytes, UINT codePage);

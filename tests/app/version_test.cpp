@@ -99,7 +99,7 @@ TEST(VersionFile, FirstLineIsKeptAndAnEmptyFileFails) {
 }
 
 TEST(VersionFile, AddressIsOnTheSiteTheNoticeNames) {
-  std::string site = kMakerSite;
+  const std::string site = "http://" FERROWIN_UPDATE_HOST;
   EXPECT_EQ(std::string(kVersionFileUrl), site + "/programs/ferrowin/version.txt");
   EXPECT_EQ(std::string(kNewVersionNotice), "There is a new version of this program at " + site + " please upgrade!");
   HttpAddress address;

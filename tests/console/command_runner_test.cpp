@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "tests/support/console_tools.h"
@@ -66,7 +67,7 @@ std::string BatchLines(const std::string& command, const std::string& folder) {
 TEST_F(CommandRunner, WritesTheBatchInTheConsolePageIntoATempFolderWithABlank) {
   UseTempFolder("Temp J\xc3\xb6rg");  // "Temp Jörg": a blank, and a letter outside ASCII
   const std::string folder = temp->Path();
-  ASSERT_EQ(GetTempDirectory(), folder);
+  ASSERT_EQ(TemporaryFolder(), folder);
   // The command keeps a copy of the batch file that is running it.
   const std::string copy = tools.Folder() / "batch-copy.bin";
   const std::string command = "copy /b \"" + folder + "vorl-result.bat\" \"" + copy + "\"";
@@ -110,7 +111,7 @@ TEST_F(CommandRunner, RunsTheBatchInTheSystemFolder) {
 TEST_F(CommandRunner, ReadsALongTempFolderWhole) {
   UseTempFolder("Temp " + std::string(150, 'x'));
   ASSERT_GT(temp->Path().size(), 160u);
-  EXPECT_EQ(GetTempDirectory(), temp->Path());
+  EXPECT_EQ(TemporaryFolder(), temp->Path());
   tools.Behave("net", "print:from the long folder");
   ASSERT_TRUE(Run("net view"));
   EXPECT_EQ(view.texts.back(), "from the long folder");

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "platform/file_copy.h"
 #include "platform/files.h"
 #include "platform/text.h"
 
@@ -103,11 +104,12 @@ bool ConsoleTools::WaitForRecords(size_t count, int timeoutMs) const {
 PlantedLookAlikes::PlantedLookAlikes(const std::vector<std::string>& folders)
     : record_("FERROWIN_LOOKALIKE_RECORD", folder_ / "trace.txt") {
   const std::string lookAlike = ProgramFolder() + "\\ferrowin_lookalike.exe";
+  WholeFileCopier copier;
   for (std::string folder : folders) {
     if (!folder.empty() && folder.back() == '\\') folder.pop_back();
     for (const char* tool : {"net.exe", "wmic.exe", "icacls.exe"}) {
       planted_.push_back(folder + "\\" + tool);
-      ok_ = CopyReplacingFile(lookAlike, planted_.back()) && ok_;
+      ok_ = copier.CopyReplacing(lookAlike, planted_.back()) && ok_;
     }
     planted_.push_back(folder + "\\net.bat");
     ok_ = WriteFileBytes(planted_.back(), "@echo net.bat %*>> \"" + (folder_ / "trace.txt") + "\"\r\n") && ok_;
