@@ -24,11 +24,12 @@ constexpr DWORD kHiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
 class Transfer : public ::testing::Test {
  protected:
+  // The folder stands for the old profile: its drive decides the mode.
   void Move(const std::string& from, const std::string& to) {
-    FolderTransfer(view, copiedBytes, countedBytes).TransferFolder(from + "\\", to + "\\");
+    FolderTransfer(view, copiedBytes, countedBytes, from + "\\").TransferFolder(from + "\\", to + "\\");
   }
   void Copy(const std::string& from, const std::string& to) {
-    FolderTransfer(view, copiedBytes, countedBytes).TransferFolder(from + "\\", to + "\\");
+    FolderTransfer(view, copiedBytes, countedBytes, from + "\\").TransferFolder(from + "\\", to + "\\");
   }
 
   test::RecordingTransferView view;
@@ -390,7 +391,7 @@ TEST_F(CopyMode, AFolderOfTheDestinationThatIsALinkIsNeverWrittenThrough) {
     MakeDirs(destination / "Documents");
     ASSERT_TRUE(test::MakeHostSymlink(destination / "Documents\\Shared", test::HostPath(erin / "Documents")));
     view.log.clear();
-    FolderTransfer transfer(view, copiedBytes, countedBytes);
+    FolderTransfer transfer(view, copiedBytes, countedBytes, root + "\\");
     transfer.TransferFolder(root + "\\", destination.Path() + "\\");
     EXPECT_EQ(view.log, std::vector<std::string>{"ERROR: Did not follow the link " + destination / "Documents\\Shared"});
     EXPECT_EQ(transfer.WhatStayed().EntriesFailed(), 1);
