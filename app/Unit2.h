@@ -1,6 +1,29 @@
 // TfrmMain: the program's one window. It keeps the program's state and its
 // event handlers; the handlers read the controls, call an engine, and write
 // the results back.
+//
+// The threads of the program. The window's thread owns every control and
+// the program's state; no other thread touches either, and every wait on
+// this thread is in slices that let messages through.
+// - The version check (TVersionThread): started once at start-up, detached,
+//   owned by no one. It holds copies of what it needs, reads the network,
+//   and reaches the window only by its handle (a sent message). It ends by
+//   itself, or with the process.
+// - The file count (counter_, a BackgroundCount): owned by the window, one
+//   at a time. It reads the profile's folders and posts its progress and its
+//   end to the window. Stopped (keepCounting) and joined before another
+//   starts, and in ~TfrmMain before the window goes.
+// - The space estimate and the transfer (BackgroundTask in the driver's
+//   Estimate and CarryData): owned by the driver's step that starts them,
+//   which waits for them before it returns, the window or the command line
+//   answering meanwhile. They touch only the files, the result they fill in
+//   and, for the transfer, its TransferProgress (locked), which the face
+//   takes from. Closing the window does not stop them: the step runs to its
+//   end and the program ends after the driver returns.
+// - The copies in flight (ParallelCopy's workers): owned by the transfer's
+//   FolderTransfer, on the transfer's thread. Each copies the files handed to
+//   it and marks its slot done under the lock; all are joined when the
+//   transfer ends.
 #pragma once
 
 #include <atomic>

@@ -18,13 +18,6 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 // UTF-16 units NTFS allows.
 constexpr size_t kNameUnits = 100;
 constexpr int kMostCopies = 1000;
-// WriteFile takes a DWORD count; a batch goes in slices well below it.
-constexpr size_t kWriteSlice = 1 << 20;
-
-std::string WithoutTrailingBackslash(std::string path) {
-  while (path.size() > 3 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
-  return path;
-}
 
 std::string EnvironmentText(const wchar_t* name) {
   std::wstring value(GetEnvironmentVariableW(name, nullptr, 0), L'\0');
@@ -142,7 +135,7 @@ std::string MigrationLogFile::TryFolder(const std::string& folder, const std::st
   }
   // A log without even its header tells nobody anything.
   if (file_) {
-    file_.Reset();
+    file_.Close();
     (void)DeletePath(path_);
   }
   path_.clear();
@@ -153,26 +146,20 @@ DWORD MigrationLogFile::CreateLog(const std::string& folder, const std::string& 
   for (int copy = 1; copy <= kMostCopies; ++copy) {
     const std::string counter = copy == 1 ? "" : " (" + std::to_string(copy) + ")";
     const std::string path = JoinPath(folder, name + counter + ".log");
-    file_.Reset(CreateFileW(Win32Path(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
-    if (file_) {
+    const Win32Result created = file_.Open(Win32Path(path), GENERIC_WRITE, FILE_SHARE_READ, CREATE_NEW,
+                                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH);
+    if (created) {
       path_ = path;
       return ERROR_SUCCESS;
     }
-    const DWORD error = GetLastError();
+    const DWORD error = created.Error();
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return error;
   }
   return ERROR_FILE_EXISTS;
 }
 
 DWORD MigrationLogFile::Write(std::string_view bytes) {
-  while (!bytes.empty()) {
-    const DWORD slice = static_cast<DWORD>(std::min(bytes.size(), kWriteSlice));
-    DWORD written = 0;
-    if (!WriteFile(file_.Get(), bytes.data(), slice, &written, nullptr)) return GetLastError();
-    if (written == 0) return ERROR_WRITE_FAULT;
-    bytes.remove_prefix(written);
-  }
+  if (Win32Result written = file_.WriteAll(bytes); !written) return written.Error();
   // Write-through covers the data; the flush covers the file's new size too.
   return FlushFileBuffers(file_.Get()) ? ERROR_SUCCESS : GetLastError();
 }
@@ -183,14 +170,14 @@ void MigrationLogFile::Append(const std::vector<std::string>& lines) {
   for (const std::string& line : lines) AddLine(text, line);
   const DWORD error = Write(text);
   if (error == ERROR_SUCCESS) return;
-  file_.Reset();
+  file_.Close();
   saved_ = false;
   failureReason_ = path_ + ": " + SystemErrorText(error);
 }
 
 void MigrationLogFile::Finish(const LogFileSummary& summary) {
   Append({LogSummaryLine(summary)});
-  file_.Reset();
+  file_.Close();
 }
 
 std::string LogFileNote(const MigrationLogFile& log) {

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/handles.h"
+#include "platform/file.h"
 
 namespace ferrowin {
 
@@ -69,7 +69,7 @@ class MigrationLogFile {
   DWORD CreateLog(const std::string& folder, const std::string& name);
   DWORD Write(std::string_view bytes);
 
-  UniqueFileHandle file_;
+  File file_;
   std::string path_;
   std::string failureReason_;
   bool saved_ = false;

@@ -88,7 +88,12 @@ class ParallelCopy {
   std::mutex mutex_;
   std::condition_variable workAdded_;
   std::condition_variable jobDone_;
-  std::deque<Slot> order_;   // every slot not yet committed, in order; changed by the caller's thread only
+  // Every slot not yet committed, in order; changed by the caller's thread
+  // only. Workers hold pointers to its slots (queue_, and the one each is
+  // running): they stay valid because a deque's emplace_back at the end and
+  // pop_front at the front move no other element, and a slot is popped only
+  // once its worker is done with it.
+  std::deque<Slot> order_;
   std::deque<Slot*> queue_;  // jobs no worker has taken yet
   bool stopping_ = false;
   int idleWorkers_ = 0;

@@ -25,11 +25,6 @@ Tally TallyOf(const WalkEntry& entry) {
   return entry.IsReparsePoint() ? Tally{} : TallyFolder(entry.path);
 }
 
-std::string WithoutTrailingBackslash(std::string path) {
-  if (path.size() > 3 && path.back() == '\\') path.pop_back();
-  return path;
-}
-
 }  // namespace
 
 // Names are looked up as Windows compares them, without regard to case: a
@@ -47,13 +42,14 @@ std::uint64_t NameKey(std::string_view name) {
   return hash;
 }
 
-// A folder of the destination that a copy goes into, and the names it held
-// before: listed once, so that a name it lacks is not looked up again for
-// each file (a lookup of a name that is not there reads the whole folder
-// under Wine). A name it holds is looked at for what it is. A folder the
-// copy made itself holds nothing.
-struct FolderTransfer::CopyTarget {
-  CopyTarget(std::string folderPath, bool made) : folder(std::move(folderPath)), fresh(made) {}
+// A folder of the destination that the walk goes into. For a copy, the names
+// it held before: listed once, so that a name it lacks is not looked up
+// again for each file (a lookup of a name that is not there reads the whole
+// folder under Wine). A name it holds is looked at for what it is. A folder
+// the copy made itself holds nothing. A move, whose one rename carries a
+// whole sub-tree, looks at each of its names once anyway, and never asks.
+struct FolderTransfer::TargetFolder {
+  TargetFolder(std::string folderPath, bool made) : folder(std::move(folderPath)), fresh(made) {}
 
   PathFacts Find(std::string_view name) {
     if (fresh) return {};
@@ -93,45 +89,53 @@ FolderTransfer::FolderTransfer(TransferView& view, std::int64_t& copiedBytes, st
       copiedBytes_(copiedBytes),
       countedBytes_(countedBytes),
       oldProfile_(std::move(oldProfile)),
+      moving_(IsMoveMode(oldProfile_)),
       copier_(*options.extras),
       copies_(options.copyWorkers, *options.extras, [this](FileCopyJob& job) { Commit(job); }) {}
 
 FolderTransfer::~FolderTransfer() = default;
 
 void FolderTransfer::TransferFolder(const std::string& source, const std::string& destination, bool existed) {
-  if (IsMoveMode(source)) {
-    MoveFolderContents(source, destination, existed);
-  } else {
-    CopyFolderContents(source, destination, existed);
-  }
+  Carry(source, destination, existed, moving_);
 }
 
 void FolderTransfer::MoveFolderContents(const std::string& source, const std::string& destination, bool existed) {
+  Carry(source, destination, existed, true);
+}
+
+void FolderTransfer::CopyFolderContents(const std::string& source, const std::string& destination, bool existed) {
+  Carry(source, destination, existed, false);
+}
+
+void FolderTransfer::Carry(const std::string& source, const std::string& destination, bool existed, bool moving) {
   if (sourceGone_) return;
   sourceRoot_ = source;
-  std::vector<std::string> targets{AsFolder(destination)};
+  std::vector<TargetFolder> targets;
+  targets.emplace_back(AsFolder(destination), false);
   TreeWalk walk(source);
   for (TreeWalk::Step step; !sourceGone_ && (step = walk.Next()) != TreeWalk::Step::End;) {
     switch (step) {
-      case TreeWalk::Step::Entry: MoveOne(walk, targets); break;
+      case TreeWalk::Step::Entry: moving ? MoveOne(walk, targets) : CopyOne(walk, targets); break;
       case TreeWalk::Step::Unreadable: Unreadable(walk, existed); break;
       case TreeWalk::Step::Leave: targets.pop_back(); break;
       case TreeWalk::Step::End: break;
     }
   }
+  // Every file of this folder is in, and said, before anything after it.
+  copies_.Drain();
 }
 
-void FolderTransfer::MoveOne(TreeWalk& walk, std::vector<std::string>& targets) {
+void FolderTransfer::MoveOne(TreeWalk& walk, std::vector<TargetFolder>& targets) {
   const WalkEntry& entry = walk.Current();
-  const std::string target = targets.back() + entry.name;
-  if (MoveOne(entry, target)) {
-    targets.push_back(AsFolder(target));
+  const std::string target = targets.back().folder + entry.name;
+  if (Move(entry, target)) {
+    targets.emplace_back(AsFolder(target), false);
   } else {
     walk.SkipChildren();
   }
 }
 
-bool FolderTransfer::MoveOne(const WalkEntry& entry, const std::string& target) {
+bool FolderTransfer::Move(const WalkEntry& entry, const std::string& target) {
   view_.SetStatus("Recovering: " + entry.name);
   const PathFacts there = LookAt(target);
   // The destination's own entry wins; its twin stays in the old profile.
@@ -165,53 +169,33 @@ bool FolderTransfer::MoveOne(const WalkEntry& entry, const std::string& target) 
   return false;
 }
 
-void FolderTransfer::CopyFolderContents(const std::string& source, const std::string& destination, bool existed) {
-  if (sourceGone_) return;
-  sourceRoot_ = source;
-  std::vector<CopyTarget> targets;
-  targets.emplace_back(AsFolder(destination), false);
-  TreeWalk walk(source);
-  for (TreeWalk::Step step; !sourceGone_ && (step = walk.Next()) != TreeWalk::Step::End;) {
-    switch (step) {
-      case TreeWalk::Step::Entry: CopyOne(walk, targets); break;
-      case TreeWalk::Step::Unreadable: Unreadable(walk, existed); break;
-      case TreeWalk::Step::Leave: targets.pop_back(); break;
-      case TreeWalk::Step::End: break;
-    }
-  }
-  // Every file of this folder is in, and said, before anything after it.
-  copies_.Drain();
-}
-
-void FolderTransfer::CopyOne(TreeWalk& walk, std::vector<CopyTarget>& targets) {
+void FolderTransfer::CopyOne(TreeWalk& walk, std::vector<TargetFolder>& targets) {
   const WalkEntry& entry = walk.Current();
-  CopyTarget& into = targets.back();
-  const std::string target = into.folder + entry.name;
+  TargetFolder& into = targets.back();
   copies_.CommitFinished();
-  // The percentage is of the bytes of every file before this one in the
-  // walk, whether their copies are still in flight or not: exactly what a
-  // copy of one file at a time shows.
-  view_.SetStatus(std::to_string(Percent()) + "% Recovering: " + entry.name);
+  ShowCopying(entry.name);
   if (!entry.IsDirectory()) {
-    copiedBytes_ += entry.size;
-    FileCopyJob job{.entry = entry, .source = entry.path, .target = target, .existing = into.Find(entry.name)};
-    if (entry.size >= kLargeFile) {
-      copies_.RunAlone(std::move(job));
-    } else {
-      copies_.Add(std::move(job));
-    }
+    HandOut({.entry = entry, .source = entry.path, .target = into.folder + entry.name, .existing = into.Find(entry.name)},
+            entry.size >= kLargeFile);
     return;
   }
   if (entry.IsReparsePoint()) {
     ReportLink(entry.path, entry.attributes);  // the walk never enters a link
     return;
   }
-  // Folders are made before their files are handed out.
-  const PathFacts there = into.Find(entry.name);
+  if (!EnterFolder(walk, targets)) walk.SkipChildren();
+}
+
+// Folders are made before their files are handed out.
+bool FolderTransfer::EnterFolder(TreeWalk& walk, std::vector<TargetFolder>& targets) {
+  const WalkEntry& entry = walk.Current();
+  const std::string target = targets.back().folder + entry.name;
+  const PathFacts there = targets.back().Find(entry.name);
   if (there.IsDirectory() && (there.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    walk.SkipChildren();
     ReportDestinationLink(target);  // copying into it would write into wherever it leads
-  } else if (there.IsDirectory()) {
+    return false;
+  }
+  if (there.IsDirectory()) {
     targets.emplace_back(AsFolder(target), false);
   } else if (MakeDirectory(target)) {
     targets.emplace_back(AsFolder(target), true);
@@ -219,8 +203,25 @@ void FolderTransfer::CopyOne(TreeWalk& walk, std::vector<CopyTarget>& targets) {
     // Made meanwhile by another run into the same folder: it is there to copy into.
     targets.emplace_back(AsFolder(target), false);
   } else {
-    walk.SkipChildren();
     Fail("ERROR: Cound not create new folder " + target, TallyOf(entry));
+    return false;
+  }
+  return true;
+}
+
+// The percentage is of the bytes of every file before this one in the walk,
+// whether their copies are still in flight or not: exactly what a copy of
+// one file at a time shows.
+void FolderTransfer::ShowCopying(const std::string& name) {
+  view_.SetStatus(std::to_string(Percent()) + "% Recovering: " + name);
+}
+
+void FolderTransfer::HandOut(FileCopyJob job, bool alone) {
+  copiedBytes_ += job.entry.size;
+  if (alone) {
+    copies_.RunAlone(std::move(job));
+  } else {
+    copies_.Add(std::move(job));
   }
 }
 
@@ -266,14 +267,13 @@ void FolderTransfer::TransferFile(const std::string& sourceFolder, const std::st
   const std::optional<WalkEntry> entry = FindEntry(sourceFolder, name);
   if (!entry || entry->IsDirectory()) return;
   const std::string target = destinationFolder + name;
-  if (IsMoveMode(sourceFolder)) {
-    (void)MoveOne(*entry, target);
+  if (moving_) {
+    (void)Move(*entry, target);
     return;
   }
   RemoveUnfinishedCopies(destinationFolder);
-  view_.SetStatus(std::to_string(Percent()) + "% Recovering: " + name);
-  copiedBytes_ += entry->size;
-  copies_.RunAlone({.entry = *entry, .source = entry->path, .target = target, .existing = LookAt(target)});
+  ShowCopying(name);
+  HandOut({.entry = *entry, .source = entry->path, .target = target, .existing = LookAt(target)}, true);
 }
 
 void FolderTransfer::StayBehindFile(const std::string& sourceFolder, const std::string& name) {
@@ -313,19 +313,15 @@ void FolderTransfer::ReportUnreadable(const std::string& folder) {
 // compatibility links are hidden and system, and Windows makes them again in
 // every new profile; any other is named.
 void FolderTransfer::ReportLink(const std::string& path, DWORD attributes) {
-  const DWORD hiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-  if ((attributes & hiddenSystem) == hiddenSystem) return;
-  InOrder([this, path] {
-    if (sourceGone_) return;
-    Log("ERROR: Did not follow the link " + path);
-    whatStayed_.Failed({});
-  });
+  if (!IsHiddenSystem(attributes)) NameLink(path);
 }
 
 // A folder of the new profile that is a link leads out of it (into another
 // person's profile, say): nothing is written through it, and it is named
 // whatever its attributes, since what it kept out stays in the old profile.
-void FolderTransfer::ReportDestinationLink(const std::string& path) {
+void FolderTransfer::ReportDestinationLink(const std::string& path) { NameLink(path); }
+
+void FolderTransfer::NameLink(const std::string& path) {
   InOrder([this, path] {
     if (sourceGone_) return;
     Log("ERROR: Did not follow the link " + path);

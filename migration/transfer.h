@@ -49,22 +49,27 @@ class FolderTransfer {
   // `countedBytes` (a hundredth of the counted total) divides it for the
   // percentage. What stayed behind is named relative to `oldProfile` (a
   // folder ending in a backslash) when it lies inside it; once the old
-  // profile can no longer be reached, nothing more is carried.
+  // profile can no longer be reached, nothing more is carried. Whether the
+  // transfer moves or copies is decided here, once: it moves when the old
+  // profile lies on drive C (IsMoveMode).
   FolderTransfer(TransferView& view, std::int64_t& copiedBytes, std::int64_t countedBytes, std::string oldProfile = {},
                  TransferOptions options = {});
   ~FolderTransfer();
   FolderTransfer(const FolderTransfer&) = delete;
   FolderTransfer& operator=(const FolderTransfer&) = delete;
 
-  // Folders with or without their trailing backslash. `existed`: the source folder was there
-  // when the migration began, so not finding it now is a loss to name, not
-  // a folder the profile never had.
+  // Carries the contents of a folder of the old profile, moved or copied as
+  // decided. Folders with or without their trailing backslash. `existed`:
+  // the source folder was there when the migration began, so not finding it
+  // now is a loss to name, not a folder the profile never had.
   void TransferFolder(const std::string& source, const std::string& destination, bool existed = false);
+  // The same, moved or copied whatever the old profile: for a folder of none.
   void MoveFolderContents(const std::string& source, const std::string& destination, bool existed = false);
   void CopyFolderContents(const std::string& source, const std::string& destination, bool existed = false);
 
   // Carries one file of `sourceFolder` into `destinationFolder` (both ending
-  // in a backslash) by the rules of a folder's files; nothing when it is not there.
+  // in a backslash) by the rules of a folder's files, moved or copied as
+  // decided; nothing when it is not there.
   void TransferFile(const std::string& sourceFolder, const std::string& destinationFolder, const std::string& name);
   // Names one file of `sourceFolder` as kept out by the destination's own.
   void StayBehindFile(const std::string& sourceFolder, const std::string& name);
@@ -93,13 +98,21 @@ class FolderTransfer {
   std::string RelativeToOldProfile(const std::string& path) const;
 
  private:
-  struct CopyTarget;
+  struct TargetFolder;
 
-  void MoveOne(TreeWalk& walk, std::vector<std::string>& targets);
+  // The one walk of a folder, whether it moves or copies.
+  void Carry(const std::string& source, const std::string& destination, bool existed, bool moving);
+  void MoveOne(TreeWalk& walk, std::vector<TargetFolder>& targets);
+  void CopyOne(TreeWalk& walk, std::vector<TargetFolder>& targets);
   // False when the entry stays where it is (or failed); true when it is a
   // folder that the destination has too, to be gone into.
-  bool MoveOne(const WalkEntry& entry, const std::string& target);
-  void CopyOne(TreeWalk& walk, std::vector<CopyTarget>& targets);
+  bool Move(const WalkEntry& entry, const std::string& target);
+  // Into a folder of the destination that exists, or else is made; false
+  // when neither, and it is skipped.
+  bool EnterFolder(TreeWalk& walk, std::vector<TargetFolder>& targets);
+  void ShowCopying(const std::string& name);
+  // Hands one file to the copies; `alone` when it is not to share the disk.
+  void HandOut(FileCopyJob job, bool alone);
   void Commit(FileCopyJob& job);
   void Unreadable(const TreeWalk& walk, bool rootExisted);
   // Runs in the order of the copy: after the files handed out before it.
@@ -108,12 +121,14 @@ class FolderTransfer {
   // An entry the destination's own entry of the same name keeps out.
   void StayBehind(const WalkEntry& entry, const PathFacts& there, const std::string& target);
   void Fail(const std::string& line, const Tally& tally);
+  void NameLink(const std::string& path);
   std::int64_t Percent() const;
 
   TransferView& view_;
   std::int64_t& copiedBytes_;
   const std::int64_t countedBytes_;
   const std::string oldProfile_;
+  const bool moving_;
   std::string sourceRoot_;  // the folder being carried, when there is no old profile to watch
   bool sourceGone_ = false;
   LeftBehind whatStayed_;

@@ -5,10 +5,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <limits>
 #include <vector>
 
+#include "platform/file.h"
 #include "platform/files.h"
-#include "platform/handles.h"
 
 namespace ferrowin {
 
@@ -64,53 +65,37 @@ bool TargetTaken(DWORD error) {
 
 // Deletes a copy of ours through its handle, or by its path when the handle
 // cannot; the caller keeps the error that made it go.
-void Discard(UniqueFileHandle& file, const std::wstring& path) {
+void Discard(File& file, const std::wstring& path) {
   FILE_DISPOSITION_INFO dispose{TRUE};
   if (file && SetFileInformationByHandle(file.Get(), FileDispositionInfo, &dispose, sizeof dispose)) {
-    file.Reset();
+    file.Close();
     return;
   }
-  file.Reset();
+  file.Close();
   SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   DeleteFileW(path.c_str());
 }
 
-bool AllZero(const char* data, DWORD size) {
-  return std::all_of(data, data + size, [](char c) { return c == 0; });
+bool AllZero(std::string_view bytes) {
+  return std::all_of(bytes.begin(), bytes.end(), [](char c) { return c == 0; });
 }
 
-// Writes all of it. A write that takes only part is how a disk that fills
-// shows itself under Wine: the next one fails with the reason (the disk is
-// full), which the log's notes tell apart from other failures.
-Win32Result WriteAll(HANDLE file, const char* data, DWORD size) {
-  while (size > 0) {
-    DWORD written = 0;
-    if (!WriteFile(file, data, size, &written, nullptr)) return Win32Result::LastError();
-    if (written == 0) return Win32Result(ERROR_WRITE_FAULT);
-    data += written;
-    size -= written;
-  }
-  return {};
+Win32Result OpenToRead(File& file, const std::wstring& path) {
+  return file.Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN);
 }
 
-Win32Result SeekTo(HANDLE file, std::int64_t offset, DWORD method = FILE_BEGIN) {
-  LARGE_INTEGER distance;
-  distance.QuadPart = offset;
-  return Win32Result::Of(SetFilePointerEx(file, distance, nullptr, method));
+// Every byte from where `from` stands on, or `length` of them, written at
+// where `to` stands.
+Win32Result Pour(File& from, File& to, std::span<char> buffer,
+                 std::int64_t length = std::numeric_limits<std::int64_t>::max()) {
+  return from.ReadAll(buffer, [&to](std::string_view bytes) { return to.WriteAll(bytes); }, length);
 }
 
-Win32Result CopyStream(const std::wstring& from, const std::wstring& to, char* buffer, DWORD size) {
-  UniqueFileHandle source(CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!source) return Win32Result::LastError();
-  UniqueFileHandle target(CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  if (!target) return Win32Result::LastError();
-  for (;;) {
-    DWORD read = 0;
-    if (!ReadFile(source.Get(), buffer, size, &read, nullptr)) return Win32Result::LastError();
-    if (read == 0) return {};
-    if (Win32Result result = WriteAll(target.Get(), buffer, read); !result) return result;
-  }
+Win32Result CopyStream(const std::wstring& from, const std::wstring& to, std::span<char> buffer) {
+  File source, target;
+  if (Win32Result opened = OpenToRead(source, from); !opened) return opened;
+  if (Win32Result opened = target.Open(to, GENERIC_WRITE, 0, CREATE_ALWAYS, 0); !opened) return opened;
+  return Pour(source, target, buffer);
 }
 
 }  // namespace
@@ -138,7 +123,7 @@ Win32Result FileExtras::CopyNamedStreams(HANDLE source, const std::wstring& from
     const auto* stream = reinterpret_cast<const FILE_STREAM_INFO*>(streams.data() + offset);
     const std::wstring name(stream->StreamName, stream->StreamNameLength / sizeof(wchar_t));
     if (name != L"::$DATA") {
-      if (Win32Result result = CopyStream(from + name, to + name, buffer, sizeof buffer); !result) return result;
+      if (Win32Result result = CopyStream(from + name, to + name, buffer); !result) return result;
     }
     if (stream->NextEntryOffset == 0) return {};
     offset += stream->NextEntryOffset;
@@ -156,127 +141,139 @@ Win32Result WholeFileCopier::CopyNew(std::string_view from, std::string_view to)
 
 Win32Result WholeFileCopier::CopyReplacing(std::string_view from, std::string_view to) { return Copy(from, to, true); }
 
+// An open file and the \\?\ path it was opened by.
+struct WholeFileCopier::NamedFile {
+  std::wstring path;
+  File file;
+};
+
 Win32Result WholeFileCopier::Copy(std::string_view from, std::string_view to, bool replace) {
-  const std::wstring sourcePath = Win32Path(from);
-  UniqueFileHandle source(CreateFileW(sourcePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  // Not GetFileInformationByHandle: Wine looks up the file's whole name for
-  // it, which costs a small file's copy half as much again.
+  NamedFile source{Win32Path(from)};
   FILE_BASIC_INFO details;
-  if (!source || !GetFileInformationByHandleEx(source.Get(), FileBasicInfo, &details, sizeof details)) {
-    return Win32Result::LastError();
-  }
-
+  if (Win32Result opened = OpenSource(source, details); !opened) return opened;
   const std::wstring target = Win32Path(to);
-  std::wstring unfinished;
-  UniqueFileHandle copy;
-  // The name is ours alone; one taken by a copy a killed run left is passed over.
-  for (int attempt = 0; attempt < 16 && !copy; ++attempt) {
-    unfinished = FolderOf(target) + NewUnfinishedName();
-    copy.Reset(CreateFileW(unfinished.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!copy && !TargetTaken(GetLastError())) break;
-  }
-  if (!copy) return Win32Result::LastError();
-
-  Win32Result result = extras_.IsSparse(source.Get(), details.FileAttributes) ? CopySparse(source.Get(), copy.Get())
-                                                                              : CopyData(source.Get(), copy.Get());
-  if (result) result = extras_.CopyNamedStreams(source.Get(), sourcePath, unfinished);
-  // The last-write time now; the attributes once it has its name, so that
-  // until then it stays hidden. Zero leaves a time or attributes as they are.
-  if (result) result = SetBasicInfo(copy.Get(), {.LastWriteTime = details.LastWriteTime});
-  if (!result) {
-    Discard(copy, unfinished);
-    return result;
+  NamedFile copy;
+  if (Win32Result created = CreateUnfinished(target, copy); !created) return created;
+  if (Win32Result written = WriteUnfinished(source, details, copy); !written) {
+    Discard(copy.file, copy.path);
+    return written;
   }
   const DWORD attributes = details.FileAttributes & kCopiedAttributes;
-  const FILE_BASIC_INFO finalAttributes{.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL};
-  // Only a whole copy is given its real name.
-  result = Rename(copy.Get(), target, replace);
+  return GiveItsName(copy, target, replace, attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
+}
+
+Win32Result WholeFileCopier::OpenSource(NamedFile& source, FILE_BASIC_INFO& details) {
+  if (Win32Result opened = OpenToRead(source.file, source.path); !opened) return opened;
+  // Not GetFileInformationByHandle: Wine looks up the file's whole name for
+  // it, which costs a small file's copy half as much again.
+  return Win32Result::Of(GetFileInformationByHandleEx(source.file.Get(), FileBasicInfo, &details, sizeof details));
+}
+
+// A new hidden file in the target's folder under a name that is ours alone;
+// one taken by a copy a killed run left is passed over.
+Win32Result WholeFileCopier::CreateUnfinished(const std::wstring& target, NamedFile& copy) {
+  Win32Result created;
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    copy.path = FolderOf(target) + NewUnfinishedName();
+    created = copy.file.Open(copy.path, GENERIC_WRITE | DELETE, 0, CREATE_NEW,
+                             FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_SEQUENTIAL_SCAN);
+    if (created || !TargetTaken(created.Error())) return created;
+  }
+  return created;
+}
+
+Win32Result WholeFileCopier::WriteUnfinished(NamedFile& source, const FILE_BASIC_INFO& details, NamedFile& copy) {
+  Win32Result result = extras_.IsSparse(source.file.Get(), details.FileAttributes) ? CopySparse(source.file, copy.file)
+                                                                                   : CopyData(source.file, copy.file);
+  if (result) result = extras_.CopyNamedStreams(source.file.Get(), source.path, copy.path);
+  // The last-write time now; the attributes once it has its name, so that
+  // until then it stays hidden. Zero leaves a time or attributes as they are.
+  if (result) result = SetBasicInfo(copy.file.Get(), {.LastWriteTime = details.LastWriteTime});
+  return result;
+}
+
+// Only a whole copy is given its real name, and then its attributes.
+Win32Result WholeFileCopier::GiveItsName(NamedFile& copy, const std::wstring& target, bool replace, DWORD attributes) {
+  Win32Result result = Rename(copy.file.Get(), target, replace);
   if (result) {
-    result = SetBasicInfo(copy.Get(), finalAttributes);
-    if (!result) Discard(copy, target);
+    result = SetBasicInfo(copy.file.Get(), {.FileAttributes = attributes});
+    if (!result) Discard(copy.file, target);
     return result;
   }
   // A system that takes no path for the open file's new name is given one
   // more chance by path.
   if (TargetTaken(result.Error())) {
-    Discard(copy, unfinished);
+    Discard(copy.file, copy.path);
     return result;
   }
-  copy.Reset();
-  if (!MoveFileExW(unfinished.c_str(), target.c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0)) {
+  copy.file.Close();
+  if (!MoveFileExW(copy.path.c_str(), target.c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0)) {
     result = Win32Result::LastError();
-    Discard(copy, unfinished);
+    Discard(copy.file, copy.path);
     return result;
   }
-  return Win32Result::Of(SetFileAttributesW(target.c_str(), finalAttributes.FileAttributes));
+  return Win32Result::Of(SetFileAttributesW(target.c_str(), attributes));
 }
 
-Win32Result WholeFileCopier::CopyData(HANDLE source, HANDLE target) {
-  for (;;) {
-    DWORD read = 0;
-    if (!ReadFile(source, buffer_.get(), kBufferSize, &read, nullptr)) return Win32Result::LastError();
-    if (read == 0) return {};
-    if (Win32Result result = WriteAll(target, buffer_.get(), read); !result) return result;
-  }
-}
+std::span<char> WholeFileCopier::Buffer() const { return {buffer_.get(), kBufferSize}; }
 
-// The data of a sparse file, the holes left as holes: the ranges the file
-// system says hold data, or, where it cannot say, every block that is not
-// all zeros.
-Win32Result WholeFileCopier::CopySparse(HANDLE source, HANDLE target) {
+Win32Result WholeFileCopier::CopyData(File& source, File& target) { return Pour(source, target, Buffer()); }
+
+// The data of a sparse file, the holes left as holes.
+Win32Result WholeFileCopier::CopySparse(File& source, File& target) {
   DWORD ignored = 0;
   FILE_STANDARD_INFO standard;
-  if (!DeviceIoControl(target, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr) ||
-      !GetFileInformationByHandleEx(source, FileStandardInfo, &standard, sizeof standard)) {
+  if (!DeviceIoControl(target.Get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr) ||
+      !GetFileInformationByHandleEx(source.Get(), FileStandardInfo, &standard, sizeof standard)) {
     return CopyData(source, target);  // a target that cannot be sparse gets the data in full
   }
   const std::int64_t size = standard.EndOfFile.QuadPart;
+  if (Win32Result copied = CopyAllocatedRanges(source, target, size); !copied) return copied;
+  FILE_END_OF_FILE_INFO end;
+  end.EndOfFile.QuadPart = size;
+  return Win32Result::Of(SetFileInformationByHandle(target.Get(), FileEndOfFileInfo, &end, sizeof end));
+}
 
-  auto copyRange = [&](std::int64_t offset, std::int64_t length, bool skipZeros) -> Win32Result {
-    if (Win32Result result = SeekTo(source, offset); !result) return result;
-    if (Win32Result result = SeekTo(target, offset); !result) return result;
-    while (length > 0) {
-      DWORD read = 0;
-      const DWORD wanted = static_cast<DWORD>(std::min<std::int64_t>(length, kBufferSize));
-      if (!ReadFile(source, buffer_.get(), wanted, &read, nullptr)) return Win32Result::LastError();
-      if (read == 0) break;
-      length -= read;
-      if (skipZeros && AllZero(buffer_.get(), read)) {
-        if (Win32Result result = SeekTo(target, read, FILE_CURRENT); !result) return result;
-        continue;
-      }
-      if (Win32Result result = WriteAll(target, buffer_.get(), read); !result) return result;
-    }
-    return {};
-  };
-
+// The ranges the file system says hold data, or, where it cannot say, every
+// block that is not all zeros.
+Win32Result WholeFileCopier::CopyAllocatedRanges(File& source, File& target, std::int64_t size) {
   for (std::int64_t offset = 0; offset < size;) {
     FILE_ALLOCATED_RANGE_BUFFER query{};
     query.FileOffset.QuadPart = offset;
     query.Length.QuadPart = size - offset;
     FILE_ALLOCATED_RANGE_BUFFER ranges[64];
     DWORD got = 0;
-    const bool ok = DeviceIoControl(source, FSCTL_QUERY_ALLOCATED_RANGES, &query, sizeof query, ranges, sizeof ranges,
-                                    &got, nullptr);
+    const bool ok = DeviceIoControl(source.Get(), FSCTL_QUERY_ALLOCATED_RANGES, &query, sizeof query, ranges,
+                                    sizeof ranges, &got, nullptr);
     if (!ok && GetLastError() != ERROR_MORE_DATA) {
-      if (offset > 0) return Win32Result::LastError();
-      if (Win32Result result = copyRange(0, size, true); !result) return result;
-      break;
+      return offset > 0 ? Win32Result::LastError() : CopyRange(source, target, 0, size, true);
     }
     const DWORD count = got / sizeof ranges[0];
     for (DWORD i = 0; i < count; ++i) {
-      if (Win32Result result = copyRange(ranges[i].FileOffset.QuadPart, ranges[i].Length.QuadPart, false); !result) {
+      if (Win32Result result = CopyRange(source, target, ranges[i].FileOffset.QuadPart, ranges[i].Length.QuadPart,
+                                         false);
+          !result) {
         return result;
       }
     }
-    if (ok || count == 0) break;
+    if (ok || count == 0) return {};
     offset = ranges[count - 1].FileOffset.QuadPart + ranges[count - 1].Length.QuadPart;
   }
-  FILE_END_OF_FILE_INFO end;
-  end.EndOfFile.QuadPart = size;
-  return Win32Result::Of(SetFileInformationByHandle(target, FileEndOfFileInfo, &end, sizeof end));
+  return {};
+}
+
+Win32Result WholeFileCopier::CopyRange(File& source, File& target, std::int64_t offset, std::int64_t length,
+                                       bool skipZeros) {
+  if (Win32Result result = source.Seek(offset); !result) return result;
+  if (Win32Result result = target.Seek(offset); !result) return result;
+  if (!skipZeros) return Pour(source, target, Buffer(), length);
+  return source.ReadAll(
+      Buffer(),
+      [&target](std::string_view bytes) {
+        return AllZero(bytes) ? target.Seek(static_cast<std::int64_t>(bytes.size()), FILE_CURRENT)
+                              : target.WriteAll(bytes);
+      },
+      length);
 }
 
 bool IsUnfinishedCopy(std::string_view name, DWORD attributes) {

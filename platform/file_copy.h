@@ -10,13 +10,17 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "platform/win32_result.h"
 
 namespace ferrowin {
+
+class File;
 
 // What a copy asks of the file system beyond a file's data: its named
 // streams (the "downloaded from the internet" mark among them) and whether
@@ -47,9 +51,21 @@ class WholeFileCopier {
   Win32Result CopyReplacing(std::string_view from, std::string_view to);
 
  private:
+  struct NamedFile;
+
+  // The steps of a copy: the source opened, the unfinished copy written
+  // whole, and then given its name.
   Win32Result Copy(std::string_view from, std::string_view to, bool replace);
-  Win32Result CopyData(HANDLE source, HANDLE target);
-  Win32Result CopySparse(HANDLE source, HANDLE target);
+  static Win32Result OpenSource(NamedFile& source, FILE_BASIC_INFO& details);
+  static Win32Result CreateUnfinished(const std::wstring& target, NamedFile& copy);
+  Win32Result WriteUnfinished(NamedFile& source, const FILE_BASIC_INFO& details, NamedFile& copy);
+  static Win32Result GiveItsName(NamedFile& copy, const std::wstring& target, bool replace, DWORD attributes);
+
+  std::span<char> Buffer() const;
+  Win32Result CopyData(File& source, File& target);
+  Win32Result CopySparse(File& source, File& target);
+  Win32Result CopyAllocatedRanges(File& source, File& target, std::int64_t size);
+  Win32Result CopyRange(File& source, File& target, std::int64_t offset, std::int64_t length, bool skipZeros);
 
   const FileExtras& extras_;
   // One buffer for every file: large enough that a big file takes few

@@ -2,6 +2,7 @@
 
 #include <winioctl.h>
 
+#include "platform/file.h"
 #include "platform/text.h"
 
 namespace ferrowin {
@@ -72,6 +73,12 @@ std::string AsFolder(std::string_view path) {
   return folder;
 }
 
+std::string WithoutTrailingBackslash(std::string_view path) {
+  std::string folder(path);
+  while (folder.size() > 3 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+  return folder;
+}
+
 PathFacts LookAt(std::string_view path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExW(Win32Path(path).c_str(), GetFileExInfoStandard, &data)) return {};
@@ -118,47 +125,26 @@ Win32Result DeletePath(std::string_view path) { return Win32Result::Of(DeleteFil
 
 namespace {
 
-UniqueFileHandle OpenForReading(std::string_view path) {
-  return UniqueFileHandle(CreateFileW(Win32Path(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-}
-
-struct FullRead {
-  Win32Result result;
-  DWORD got = 0;  // less than asked for only at the end of the file
-};
-
-// Reads until the buffer is full or the file ends.
-FullRead ReadFull(HANDLE file, char* buffer, DWORD size) {
-  FullRead full;
-  while (full.got < size) {
-    DWORD read = 0;
-    if (!ReadFile(file, buffer + full.got, size - full.got, &read, nullptr)) {
-      full.result = Win32Result::LastError();
-      return full;
-    }
-    if (read == 0) break;
-    full.got += read;
-  }
-  return full;
+Win32Result OpenToRead(File& file, std::string_view path) {
+  return file.Open(Win32Path(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
+                   FILE_FLAG_SEQUENTIAL_SCAN);
 }
 
 }  // namespace
 
 ContentComparison SameContent(std::string_view a, std::string_view b) {
-  UniqueFileHandle first = OpenForReading(a);
-  if (!first) return {Win32Result::LastError()};
-  UniqueFileHandle second = OpenForReading(b);
-  if (!second) return {Win32Result::LastError()};
-  constexpr DWORD kChunk = 256 * 1024;
+  File first, second;
+  if (Win32Result opened = OpenToRead(first, a); !opened) return {opened};
+  if (Win32Result opened = OpenToRead(second, b); !opened) return {opened};
+  constexpr size_t kChunk = 256 * 1024;
   std::string left(kChunk, '\0'), right(kChunk, '\0');
   for (;;) {
-    const FullRead fromLeft = ReadFull(first.Get(), left.data(), kChunk);
+    const ReadCount fromLeft = first.ReadFull(left);
     if (!fromLeft.result) return {fromLeft.result};
-    const FullRead fromRight = ReadFull(second.Get(), right.data(), kChunk);
+    const ReadCount fromRight = second.ReadFull(right);
     if (!fromRight.result) return {fromRight.result};
-    if (fromLeft.got != fromRight.got || left.compare(0, fromLeft.got, right, 0, fromRight.got) != 0) return {};
-    if (fromLeft.got < kChunk) return {.same = true};
+    if (fromLeft.size != fromRight.size || left.compare(0, fromLeft.size, right, 0, fromRight.size) != 0) return {};
+    if (fromLeft.size < kChunk) return {.same = true};
   }
 }
 
@@ -190,41 +176,35 @@ std::string SystemFolder() {
 }
 
 Win32Result ReadFileBytes(std::string_view path, std::string& bytes, std::int64_t limit) {
-  UniqueFileHandle file = OpenForReading(path);
-  if (!file) return Win32Result::LastError();
+  File file;
+  if (Win32Result opened = OpenToRead(file, path); !opened) return opened;
   bytes.clear();
   char buffer[64 * 1024];
-  for (;;) {
-    DWORD read = 0;
-    if (!ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr)) return Win32Result::LastError();
-    if (read == 0) return {};
-    if (static_cast<std::int64_t>(bytes.size() + read) > limit) return Win32Result(ERROR_FILE_TOO_LARGE);
-    bytes.append(buffer, read);
-  }
+  return file.ReadAll(buffer, [&bytes, limit](std::string_view read) {
+    if (static_cast<std::int64_t>(bytes.size() + read.size()) > limit) return Win32Result(ERROR_FILE_TOO_LARGE);
+    bytes.append(read);
+    return Win32Result();
+  });
 }
 
 Win32Result WriteFileBytes(std::string_view path, std::string_view bytes) {
-  UniqueFileHandle file(CreateFileW(Win32Path(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return Win32Result::LastError();
-  DWORD written = 0;
-  if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
-    return Win32Result::LastError();
+  File file;
+  if (Win32Result opened = file.Open(Win32Path(path), GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL); !opened) {
+    return opened;
   }
-  return Win32Result(written == bytes.size() ? ERROR_SUCCESS : ERROR_WRITE_FAULT);
+  return file.WriteAll(bytes);
 }
 
 Win32Result WriteNewFile(std::string_view path, std::string_view bytes) {
-  UniqueFileHandle file(CreateFileW(Win32Path(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return Win32Result::LastError();
-  DWORD written = 0;
-  const bool wrote = WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  if (wrote && written == bytes.size()) return {};
-  const Win32Result failed = wrote ? Win32Result(ERROR_DISK_FULL) : Win32Result::LastError();  // short: disk full
-  file.Reset();
+  File file;
+  if (Win32Result opened = file.Open(Win32Path(path), GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL); !opened) {
+    return opened;
+  }
+  const Win32Result written = file.WriteAll(bytes);
+  if (written) return written;
+  file.Close();
   (void)DeletePath(path);
-  return failed;
+  return written;
 }
 
 namespace {

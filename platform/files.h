@@ -22,6 +22,13 @@ namespace ferrowin {
 inline constexpr DWORD kAllEntriesMask = 63;
 inline constexpr DWORD kDirectoryMask = FILE_ATTRIBUTE_DIRECTORY;
 
+// Both hidden and system: how Windows marks its own entries (desktop.ini,
+// the compatibility links of a profile).
+inline bool IsHiddenSystem(DWORD attributes) {
+  const DWORD both = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  return (attributes & both) == both;
+}
+
 struct DirEntry {
   std::string name;
   DWORD attributes = 0;
@@ -31,10 +38,7 @@ struct DirEntry {
   bool IsDotEntry() const { return name == "." || name == ".."; }
   bool IsDirectory() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
   bool IsReparsePoint() const { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
-  bool IsHiddenSystem() const {
-    const DWORD both = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    return (attributes & both) == both;
-  }
+  bool IsHiddenSystem() const { return ferrowin::IsHiddenSystem(attributes); }
 };
 
 // A directory search over FindFirstFile/FindNextFile, usable in a range-for.
@@ -98,6 +102,10 @@ std::string JoinPath(std::string_view folder, std::string_view name);
 // A folder as the walks and the transfer take it: ending in one backslash,
 // whether or not it was given with one.
 std::string AsFolder(std::string_view path);
+
+// A folder as a line of text names it: without the backslashes (or slashes,
+// as a user may type them) it ends in, a drive's root ("c:\\") kept whole.
+std::string WithoutTrailingBackslash(std::string_view path);
 
 // What one look at a path tells.
 struct PathFacts {

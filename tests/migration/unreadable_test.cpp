@@ -52,15 +52,16 @@ TEST(UnreadableFolder, IsNamedInTheLogWhetherMovedOrCopied) {
   test::RecordingTransferView view;
   std::int64_t copiedBytes = 0;
   std::int64_t countedBytes = 0;
-  FolderTransfer transfer(view, copiedBytes, countedBytes);
-  transfer.TransferFolder(drive + "src\\", destination.Path() + "\\");
+  FolderTransfer copying(view, copiedBytes, countedBytes, drive + "src\\");
+  copying.TransferFolder(drive + "src\\", destination.Path() + "\\");
   EXPECT_EQ(view.log, std::vector<std::string>{"ERROR: Could not read the folder " + drive + "src\\Locked\\"});
   EXPECT_TRUE(PathIsFile(destination / "open.txt"));
 
   // Moving into a destination that already has the folder means reading it.
   view.log.clear();
   test::MakeDirs(destination / "Locked");
-  transfer.TransferFolder(moveSource.Path() + "\\", destination.Path() + "\\");
+  FolderTransfer moving(view, copiedBytes, countedBytes, moveSource.Path() + "\\");
+  moving.TransferFolder(moveSource.Path() + "\\", destination.Path() + "\\");
   EXPECT_EQ(view.log, std::vector<std::string>{"ERROR: Could not read the folder " + moveSource / "Locked\\"});
 }
 

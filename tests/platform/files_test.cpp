@@ -116,6 +116,31 @@ TEST(MakeDirectoryTest, CreatesOneLevelOnly) {
   EXPECT_FALSE(PathIsDirectory(folder / "missing"));
 }
 
+// Larger than one slice of a read or a write, and not a whole number of them.
+TEST(WholeFiles, BytesArriveWholeAcrossSlicesAndALimitOrATakenNameStopsThem) {
+  TestFolder folder;
+  std::string content(3 * 1024 * 1024 + 5, 'a');
+  for (size_t i = 0; i < content.size(); i += 4093) content[i] = static_cast<char>('b' + i % 20);
+  ASSERT_TRUE(WriteNewFile(folder / "new.bin", content));
+  EXPECT_EQ(WriteNewFile(folder / "new.bin", "other").Error(), static_cast<DWORD>(ERROR_FILE_EXISTS));
+  std::string read;
+  ASSERT_TRUE(ReadFileBytes(folder / "new.bin", read, static_cast<std::int64_t>(content.size())));
+  EXPECT_EQ(read, content);
+  EXPECT_EQ(ReadFileBytes(folder / "new.bin", read, static_cast<std::int64_t>(content.size()) - 1).Error(),
+            static_cast<DWORD>(ERROR_FILE_TOO_LARGE));
+
+  ASSERT_TRUE(WriteFileBytes(folder / "same.bin", content));
+  std::string changed = content;
+  changed.back() = 'z';
+  ASSERT_TRUE(WriteFileBytes(folder / "changed.bin", changed));
+  const ContentComparison alike = SameContent(folder / "new.bin", folder / "same.bin");
+  ASSERT_TRUE(alike.result);
+  EXPECT_TRUE(alike.Same());
+  const ContentComparison unlike = SameContent(folder / "new.bin", folder / "changed.bin");
+  ASSERT_TRUE(unlike.result);
+  EXPECT_FALSE(unlike.Same());
+}
+
 TEST(NamesAndLengths, NamesOutsideTheAnsiPageAndLongPathsWork) {
   TestFolder folder;
   const std::string unicodeName = "na\xc3\xafve_\xe6\x97\xa5\xe6\x9c\xac.txt";  // naïve_日本.txt
