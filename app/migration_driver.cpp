@@ -347,7 +347,11 @@ CarriedProfile MigrationDriver::CarryData(const Plan& plan, std::int64_t hundred
 void MigrationDriver::FollowTransfer(BackgroundTask& transfer, TransferProgress& progress) {
   DWORD lastLook = GetTickCount() - kStatusIntervalMs;
   for (;;) {
-    // Looked at first: once it is set, every line the transfer made is in.
+    // The face's messages are handled at least once while the data is on its
+    // way, however soon it arrives: a close asked for meanwhile is said now.
+    const DWORD sinceLook = GetTickCount() - lastLook;
+    face_.Wait(transfer.DoneEvent(), sinceLook < kStatusIntervalMs ? kStatusIntervalMs - sinceLook : 0);
+    // Looked at before the lines: once it is set, every line the transfer made is in.
     const bool finished = transfer.Done();
     if (finished || GetTickCount() - lastLook >= kStatusIntervalMs) {
       lastLook = GetTickCount();
@@ -357,8 +361,6 @@ void MigrationDriver::FollowTransfer(BackgroundTask& transfer, TransferProgress&
         face_.StepStatus(MigrationStep::MoveData, *status);
       }
     }
-    const DWORD sinceLook = GetTickCount() - lastLook;
-    face_.Wait(transfer.DoneEvent(), sinceLook < kStatusIntervalMs ? kStatusIntervalMs - sinceLook : 0);
   }
 }
 
